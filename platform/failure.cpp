@@ -1,0 +1,30 @@
+#include "platform/failure.h"
+
+namespace platform {
+
+void ReportFailure(Status status, const char* object, const char* operation)
+{
+    throw RunFailure{status, object, operation};
+}
+
+std::string_view DescribeStatus(Status status) noexcept
+{
+    if (status.IsSystemError()) {
+        return SystemErrorText(status.SystemError());
+    }
+    if (status == kOutOfMemory) {
+        return "nedostatek paměti";
+    }
+    if (status == kNotADate) {
+        return "text není datum";
+    }
+    if (status == kInvalidDate) {
+        return "datum mimo roky 100 až 9999";
+    }
+    if (status == kNotPrepared) {
+        return "běhové prostředí není připraveno";
+    }
+    return "neznámá chyba";
+}
+
+}  // namespace platform

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/runtime.h"
+
+namespace platform::posix {
+
+// Today's date from the system clock, in the local time zone.
+class LocalClock final : public ClockService {
+public:
+    Status Today(std::chrono::year_month_day& today) noexcept override;
+};
+
+}  // namespace platform::posix
