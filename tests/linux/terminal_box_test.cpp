@@ -1,0 +1,173 @@
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/linux/terminal_box.h"
+#include "platform/linux/terminal_text.h"
+
+using platform::BoxStyle;
+using platform::kOk;
+using platform::terminal::DisplayWidth;
+using platform::terminal::RenderFramedBox;
+using platform::terminal::RenderPlainLine;
+using platform::terminal::TerminalMsgBox;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    EXPECT_EQ(start, text.size()) << "the box ends with a line break";
+    return lines;
+}
+
+// Every row of a framed box is as wide as its frame, and no wider than allowed.
+void ExpectAligned(const std::string& box, int columns)
+{
+    const std::vector<std::string> lines = Lines(box);
+    ASSERT_GE(lines.size(), 5u) << box;
+    const int width = DisplayWidth(lines.front());
+    EXPECT_LE(width, columns) << box;
+    for (const std::string& line : lines) {
+        EXPECT_EQ(DisplayWidth(line), width) << box;
+    }
+    EXPECT_EQ(lines.front().rfind("┌", 0), 0u) << box;
+    EXPECT_EQ(lines.back().rfind("└", 0), 0u) << box;
+}
+
+std::string ReadAll(int fd)
+{
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST(FramedBox, LinesUpByColumnsWithCzechLetters)
+{
+    const std::string box = RenderFramedBox("Tarn Zíbal narozen dne: 1.1.1970", BoxStyle::Plain, "Informace o Osobě", 80);
+    EXPECT_EQ(box,
+              "┌─ Informace o Osobě ──────────────┐\n"
+              "│ Tarn Zíbal narozen dne: 1.1.1970 │\n"
+              "│                                  │\n"
+              "│              [ OK ]              │\n"
+              "└──────────────────────────────────┘\n");
+}
+
+TEST(FramedBox, MarksTheStyleAndWrapsToTheTerminal)
+{
+    const std::string box = RenderFramedBox("Vkládané Datum narození je menší než současné datum", BoxStyle::Warning,
+                                            "Chyba vstupu", 40);
+    ExpectAligned(box, 40);
+    EXPECT_EQ(Lines(box)[1], "│ (!) Vkládané Datum narození je menší │");
+    EXPECT_EQ(Lines(box)[2], "│     než současné datum               │");
+    EXPECT_NE(RenderFramedBox("x", BoxStyle::Information, "Osoby", 80).find("│ (i) x"), std::string::npos);
+}
+
+TEST(FramedBox, StaysAlignedForAnyTextAndWidth)
+{
+    const std::string texts[] = {"",
+                                 "Tarn Zíbal je stejně starý jako Ostin Murav",
+                                 "日本語のテキスト と emoji \xF0\x9F\x98\x80 mixed with žluťoučký kůň",
+                                 "line one\nline two\n\nafter an empty line",
+                                 std::string(300, 'w'),
+                                 "\x1b]0;title\x07 \xFF\xFE e\xCC\x8C"};
+    for (const std::string& text : texts) {
+        for (const int columns : {1, 24, 33, 60, 200}) {
+            SCOPED_TRACE(testing::Message() << columns << " columns: " << text);
+            ExpectAligned(RenderFramedBox(text, BoxStyle::Warning, text, columns), std::max(columns, 24));
+        }
+    }
+}
+
+TEST(FramedBox, NeverSendsARawControlCharacter)
+{
+    const std::string box = RenderFramedBox("\x1b[2J\x1b[31mred\x9b\r", BoxStyle::Plain, "\x1b]0;pwned\x07", 80);
+    for (const char c : box) {
+        EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << static_cast<int>(c);
+        EXPECT_NE(c, '\x7f');
+    }
+    EXPECT_NE(box.find("^[[2J^[[31mred"), std::string::npos) << box;
+}
+
+TEST(PlainLine, IsOneLineWithMarkTitleAndWholePrompt)
+{
+    EXPECT_EQ(RenderPlainLine("Vkládané Datum narození je menší než současné datum", BoxStyle::Warning, "Chyba vstupu"),
+              "(!) Chyba vstupu: Vkládané Datum narození je menší než současné datum\n");
+    EXPECT_EQ(RenderPlainLine("Tarn Zíbal je starší než Ostin Murav", BoxStyle::Information, "Osoby"),
+              "(i) Osoby: Tarn Zíbal je starší než Ostin Murav\n");
+    EXPECT_EQ(RenderPlainLine("a\nb\x1b", BoxStyle::Plain, "T\r"), "T^M: a^Jb^[\n");
+}
+
+class TerminalBoxOutput : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        // As in the program: a closed pipe is a failed write, not a signal.
+        previous_ = std::signal(SIGPIPE, SIG_IGN);
+        ASSERT_EQ(::pipe(input_), 0);
+    }
+    void TearDown() override
+    {
+        std::signal(SIGPIPE, previous_);
+        ::close(input_[0]);
+        if (input_[1] >= 0) {
+            ::close(input_[1]);
+        }
+    }
+
+    int input_[2] = {-1, -1};
+    void (*previous_)(int) = SIG_DFL;
+};
+
+TEST_F(TerminalBoxOutput, WaitsForOneLineThenTheNextBoxGetsTheNext)
+{
+    int output[2];
+    ASSERT_EQ(::pipe(output), 0);
+    ASSERT_EQ(::write(input_[1], "\nsecond\n", 8), 8);
+    TerminalMsgBox box(output[1], input_[0]);
+    ASSERT_EQ(box.Show("one", BoxStyle::Plain, "T"), kOk);
+    ASSERT_EQ(box.Show("two", BoxStyle::Plain, "T"), kOk);
+    ::close(input_[1]);
+    input_[1] = -1;
+    ASSERT_EQ(box.Show("three", BoxStyle::Plain, "T"), kOk) << "end of input dismisses at once";
+    ::close(output[1]);
+    EXPECT_EQ(ReadAll(output[0]), "T: one\nT: two\nT: three\n");
+    ::close(output[0]);
+}
+
+TEST_F(TerminalBoxOutput, AFullDiskIsAFailedBox)
+{
+    const int full = ::open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    TerminalMsgBox box(full, input_[0]);
+    const platform::Status status = box.Show("x", BoxStyle::Plain, "T");
+    EXPECT_EQ(status, platform::Status::FromSystemError(ENOSPC));
+    ::close(full);
+}
+
+TEST_F(TerminalBoxOutput, AClosedPipeOrClosedOutputIsAFailedBox)
+{
+    int output[2];
+    ASSERT_EQ(::pipe(output), 0);
+    ::close(output[0]);
+    TerminalMsgBox to_pipe(output[1], input_[0]);
+    EXPECT_EQ(to_pipe.Show("x", BoxStyle::Plain, "T"), platform::Status::FromSystemError(EPIPE));
+    ::close(output[1]);
+
+    TerminalMsgBox to_nothing(output[1], input_[0]);  // a descriptor closed just above
+    EXPECT_EQ(to_nothing.Show("x", BoxStyle::Plain, "T"), platform::Status::FromSystemError(EBADF));
+}

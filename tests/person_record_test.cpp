@@ -1,0 +1,181 @@
+#include <chrono>
+#include <limits>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "person/osoba.h"
+#include "tests/support/allocation_faults.h"
+#include "tests/support/fake_runtime.h"
+
+using namespace std::chrono;
+using platform::DATE;
+using platform::kOk;
+using platform::Ref;
+using platform::Text;
+using testing_support::FakeRuntime;
+using testing_support::RefusedDateBox;
+
+namespace {
+
+// Long enough that every copy of it allocates.
+const std::string kLongName(100, 'x');
+
+class PersonRecord : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(platform::CreateObject(osoba), kOk); }
+
+    Text Jmeno() const
+    {
+        Text text;
+        EXPECT_EQ(osoba->get_Jmeno(text), kOk);
+        return text;
+    }
+    Text Prijmeni() const
+    {
+        Text text;
+        EXPECT_EQ(osoba->get_Prijmeni(text), kOk);
+        return text;
+    }
+    DATE Datum() const
+    {
+        DATE date = -1.0;
+        EXPECT_EQ(osoba->get_DatumNarozeni(date), kOk);
+        return date;
+    }
+
+    FakeRuntime runtime{2026y / December / 7};
+    const DATE today = platform::DateFromCivil(2026y / December / 7);
+    Ref<TOsoba> osoba;
+};
+
+}  // namespace
+
+TEST_F(PersonRecord, ANewPersonIsNotFilledIn)
+{
+    EXPECT_EQ(Jmeno(), "Nevyplněno");
+    EXPECT_EQ(Prijmeni(), "Nevyplněno");
+    EXPECT_EQ(Datum(), 0.0);
+    EXPECT_TRUE(runtime.box.shown.empty());
+}
+
+TEST_F(PersonRecord, NamesAreStoredAsGivenAndCopied)
+{
+    std::string caller = "Tarn";
+    ASSERT_EQ(osoba->put_Jmeno(caller), kOk);
+    caller[0] = 'K';
+    EXPECT_EQ(Jmeno(), "Tarn");
+
+    ASSERT_EQ(osoba->put_Prijmeni("  Zíbal\t"), kOk);
+    EXPECT_EQ(Prijmeni(), "  Zíbal\t");
+
+    ASSERT_EQ(osoba->put_Jmeno(""), kOk);
+    EXPECT_EQ(Jmeno(), "");
+
+    Text copy;
+    ASSERT_EQ(osoba->get_Prijmeni(copy), kOk);
+    copy += " changed";
+    EXPECT_EQ(Prijmeni(), "  Zíbal\t");
+    EXPECT_TRUE(runtime.box.shown.empty());
+}
+
+TEST_F(PersonRecord, AGetterReplacesWhatItsOutputHeld)
+{
+    Text out = "left over";
+    ASSERT_EQ(osoba->get_Jmeno(out), kOk);
+    EXPECT_EQ(out, "Nevyplněno");
+}
+
+TEST_F(PersonRecord, ADateBeforeTodayIsStoredSilently)
+{
+    ASSERT_EQ(osoba->put_DatumNarozeni(today - 0.25), kOk);  // yesterday, 18:00
+    EXPECT_EQ(Datum(), today - 0.25);
+    ASSERT_EQ(osoba->put_DatumNarozeni(today - 1.0), kOk);
+    EXPECT_EQ(Datum(), today - 1.0);
+    ASSERT_EQ(osoba->put_DatumNarozeni(platform::DateFromCivil(100y / January / 1)), kOk);
+    EXPECT_TRUE(runtime.box.shown.empty());
+}
+
+TEST_F(PersonRecord, TodayOrLaterIsRefusedWithAWarningAndSuccess)
+{
+    const DATE stored = today - 100.0;
+    ASSERT_EQ(osoba->put_DatumNarozeni(stored), kOk);
+    for (const DATE refused : {today, today + 0.5, today + 0.999, today + 1.0, today + 5000.0}) {
+        EXPECT_EQ(osoba->put_DatumNarozeni(refused), kOk) << refused;
+        EXPECT_EQ(Datum(), stored) << refused;
+    }
+    ASSERT_EQ(runtime.box.shown.size(), 5u);
+    for (const auto& box : runtime.box.shown) {
+        EXPECT_EQ(box, RefusedDateBox());
+    }
+}
+
+TEST_F(PersonRecord, TheRuleReadsTheClockOnEveryCall)
+{
+    const DATE day = platform::DateFromCivil(2000y / June / 1);
+    runtime.clock.today = 2000y / June / 1;
+    ASSERT_EQ(osoba->put_DatumNarozeni(day), kOk);
+    EXPECT_EQ(Datum(), 0.0);
+    runtime.clock.today = 2000y / June / 2;
+    ASSERT_EQ(osoba->put_DatumNarozeni(day), kOk);
+    EXPECT_EQ(Datum(), day);
+    EXPECT_EQ(runtime.clock.reads, 2);
+    EXPECT_EQ(runtime.box.shown.size(), 1u);
+}
+
+TEST_F(PersonRecord, ZeroMakesTheDateNotFilledInAgain)
+{
+    ASSERT_EQ(osoba->put_DatumNarozeni(today - 10.0), kOk);
+    ASSERT_EQ(osoba->put_DatumNarozeni(platform::NumberToDate(0)), kOk);
+    EXPECT_EQ(Datum(), 0.0);
+    EXPECT_TRUE(runtime.box.shown.empty());
+}
+
+TEST_F(PersonRecord, ANumberThatIsNoDateFailsAndChangesNothing)
+{
+    ASSERT_EQ(osoba->put_DatumNarozeni(today - 10.0), kOk);
+    for (const DATE bad : {std::numeric_limits<DATE>::quiet_NaN(), -std::numeric_limits<DATE>::infinity(),
+                           platform::DateFromCivil(99y / December / 31), -1e9}) {
+        EXPECT_EQ(osoba->put_DatumNarozeni(bad), platform::kInvalidDate) << bad;
+        EXPECT_EQ(Datum(), today - 10.0);
+    }
+    EXPECT_TRUE(runtime.box.shown.empty());
+}
+
+TEST_F(PersonRecord, AFailingServiceFailsTheSetterAndKeepsTheDate)
+{
+    runtime.box.fail_at = 0;
+    EXPECT_EQ(osoba->put_DatumNarozeni(today), runtime.box.failure);
+    EXPECT_EQ(Datum(), 0.0);
+
+    runtime.clock.failure = platform::Status::FromSystemError(75);
+    EXPECT_EQ(osoba->put_DatumNarozeni(today - 3.0), runtime.clock.failure);
+    EXPECT_EQ(Datum(), 0.0);
+}
+
+TEST_F(PersonRecord, AnAllocationFailureKeepsEveryField)
+{
+    ASSERT_EQ(osoba->put_Jmeno(kLongName), kOk);
+    ASSERT_EQ(osoba->put_Prijmeni(kLongName + "y"), kOk);
+    const std::string longer(200, 'z');
+    {
+        testing_support::AllocationFaults faults(1);
+        EXPECT_EQ(osoba->put_Jmeno(longer), platform::kOutOfMemory);
+        EXPECT_EQ(osoba->put_Prijmeni(longer), kOk);  // only the first allocation failed
+        EXPECT_TRUE(faults.Injected());
+    }
+    EXPECT_EQ(Jmeno(), kLongName);
+    EXPECT_EQ(Prijmeni(), longer);
+    {
+        testing_support::AllocationFaults faults(1);
+        EXPECT_EQ(osoba->put_Prijmeni(kLongName), platform::kOutOfMemory);
+    }
+    EXPECT_EQ(Prijmeni(), longer);
+
+    Text out = "left over";
+    {
+        testing_support::AllocationFaults faults(1);
+        EXPECT_EQ(osoba->get_Jmeno(out), platform::kOutOfMemory);
+    }
+    EXPECT_EQ(out, "") << "the output is emptied first and filled only on success";
+}

@@ -1,0 +1,153 @@
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "person/osoba.h"
+#include "tests/support/allocation_faults.h"
+#include "tests/support/fake_runtime.h"
+
+using namespace std::chrono;
+using platform::DATE;
+using platform::kOk;
+using platform::Ref;
+using platform::Text;
+using testing_support::FakeRuntime;
+using testing_support::PersonBox;
+
+namespace {
+
+class PersonReports : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(platform::CreateObject(osoba), kOk); }
+
+    void Fill(const std::string& jmeno, const std::string& prijmeni, year_month_day narozen)
+    {
+        ASSERT_EQ(osoba->put_Jmeno(jmeno), kOk);
+        ASSERT_EQ(osoba->put_Prijmeni(prijmeni), kOk);
+        ASSERT_EQ(osoba->put_DatumNarozeni(platform::DateFromCivil(narozen)), kOk);
+    }
+    Text CeleJmeno() const
+    {
+        Text text;
+        EXPECT_EQ(osoba->CeleJmeno(text), kOk);
+        return text;
+    }
+    std::int16_t Vek() const
+    {
+        std::int16_t age = -1;
+        EXPECT_EQ(osoba->Vek(age), kOk);
+        return age;
+    }
+
+    FakeRuntime runtime{2026y / December / 7};
+    Ref<TOsoba> osoba;
+};
+
+}  // namespace
+
+TEST_F(PersonReports, ANewPerson)
+{
+    EXPECT_EQ(CeleJmeno(), "Nevyplněno Nevyplněno");
+    EXPECT_EQ(Vek(), 2026 - 1899);
+    ASSERT_EQ(osoba->ZobrazVse(), kOk);
+    ASSERT_EQ(runtime.box.shown.size(), 1u);
+    EXPECT_EQ(runtime.box.shown[0], PersonBox("Nevyplněno Nevyplněno narozen dne: Nevyplněno"));
+}
+
+TEST_F(PersonReports, AFilledInPerson)
+{
+    Fill("Tarn", "Zíbal", 1970y / January / 1);
+    EXPECT_EQ(CeleJmeno(), "Tarn Zíbal");
+    EXPECT_EQ(Vek(), 56);
+    ASSERT_EQ(osoba->ZobrazVse(), kOk);
+    ASSERT_EQ(runtime.box.shown.size(), 1u);
+    EXPECT_EQ(runtime.box.shown[0], PersonBox("Tarn Zíbal narozen dne: 1.1.1970"));
+}
+
+TEST_F(PersonReports, AnEmptyFirstNameLeavesTheSpace)
+{
+    Fill("", "Zíbal", 1970y / January / 1);
+    EXPECT_EQ(CeleJmeno(), " Zíbal");
+    ASSERT_EQ(osoba->ZobrazVse(), kOk);
+    EXPECT_EQ(runtime.box.shown.at(0).prompt, " Zíbal narozen dne: 1.1.1970");
+}
+
+TEST_F(PersonReports, TheDateShownIsTheDayWithoutItsTime)
+{
+    ASSERT_EQ(osoba->put_DatumNarozeni(platform::DateFromCivil(1972y / November / 20) + 0.75), kOk);
+    ASSERT_EQ(osoba->ZobrazVse(), kOk);
+    EXPECT_EQ(runtime.box.shown.at(0).prompt, "Nevyplněno Nevyplněno narozen dne: 20.11.1972");
+}
+
+TEST_F(PersonReports, AgeCountsCalendarYearsOnly)
+{
+    runtime.clock.today = 2000y / January / 1;
+    Fill("A", "B", 1999y / December / 31);
+    EXPECT_EQ(Vek(), 1);
+
+    Fill("A", "B", 1972y / November / 20);
+    for (const year_month_day day : {2026y / January / 1, 2026y / November / 19, 2026y / November / 20,
+                                     2026y / December / 31}) {
+        runtime.clock.today = day;
+        EXPECT_EQ(Vek(), 54) << static_cast<unsigned>(day.month()) << "/" << static_cast<unsigned>(day.day());
+    }
+}
+
+TEST_F(PersonReports, AgeSpansTheWholeRangeOfDates)
+{
+    runtime.clock.today = 9999y / December / 31;
+    Fill("A", "B", 100y / January / 1);
+    EXPECT_EQ(Vek(), 9899);
+}
+
+TEST_F(PersonReports, ClearingTheDateShowsNotFilledInAgain)
+{
+    Fill("Tarn", "Zíbal", 1970y / January / 1);
+    ASSERT_EQ(osoba->put_DatumNarozeni(0.0), kOk);
+    ASSERT_EQ(osoba->ZobrazVse(), kOk);
+    EXPECT_EQ(runtime.box.shown.at(0).prompt, "Tarn Zíbal narozen dne: Nevyplněno");
+    EXPECT_EQ(Vek(), 2026 - 1899);
+}
+
+TEST_F(PersonReports, ReportsChangeNothing)
+{
+    Fill("Tarn", "Zíbal", 1970y / January / 1);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(CeleJmeno(), "Tarn Zíbal");
+        EXPECT_EQ(Vek(), 56);
+        ASSERT_EQ(osoba->ZobrazVse(), kOk);
+    }
+    ASSERT_EQ(runtime.box.shown.size(), 3u);
+    EXPECT_EQ(runtime.box.shown[2], runtime.box.shown[0]);
+    DATE date = 0.0;
+    ASSERT_EQ(osoba->get_DatumNarozeni(date), kOk);
+    EXPECT_EQ(date, platform::DateFromCivil(1970y / January / 1));
+}
+
+TEST_F(PersonReports, FailuresComeBackAsStatusWithEmptyResults)
+{
+    runtime.box.fail_at = 0;
+    EXPECT_EQ(osoba->ZobrazVse(), runtime.box.failure);
+
+    runtime.clock.failure = platform::Status::FromSystemError(75);
+    std::int16_t age = 33;
+    EXPECT_EQ(osoba->Vek(age), runtime.clock.failure);
+    EXPECT_EQ(age, 0);
+
+    const std::string long_name(100, 'x');
+    ASSERT_EQ(osoba->put_Jmeno(long_name), kOk);
+    Text name = "left over";
+    {
+        testing_support::AllocationFaults faults(1);
+        EXPECT_EQ(osoba->CeleJmeno(name), platform::kOutOfMemory);
+    }
+    EXPECT_EQ(name, "");
+    {
+        testing_support::AllocationFaults faults(1);
+        EXPECT_EQ(osoba->ZobrazVse(), platform::kOutOfMemory);
+    }
+    EXPECT_EQ(runtime.box.shown.size(), 0u);
+    EXPECT_EQ(CeleJmeno(), long_name + " Nevyplněno");
+}
