@@ -12,23 +12,17 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/read_all.h"
+
 namespace {
+
+using testing_support::ReadAll;
 
 struct Outcome {
     std::string out;
     std::string err;
     int status = -1;  // as from waitpid
 };
-
-std::string ReadAll(int fd)
-{
-    std::string text;
-    char buffer[4096];
-    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) {
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-    return text;
-}
 
 enum class Output { Pipe, DevFull, Closed, PipeClosedByReader };
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/read_all.h"
+
 #include "platform/linux/terminal_box.h"
 #include "platform/linux/terminal_text.h"
 
@@ -18,6 +20,8 @@ using platform::terminal::RenderPlainLine;
 using platform::terminal::TerminalMsgBox;
 
 namespace {
+
+using testing_support::ReadAll;
 
 std::vector<std::string> Lines(const std::string& text)
 {
@@ -42,16 +46,6 @@ void ExpectAligned(const std::string& box, int columns)
     }
     EXPECT_EQ(lines.front().rfind("┌", 0), 0u) << box;
     EXPECT_EQ(lines.back().rfind("└", 0), 0u) << box;
-}
-
-std::string ReadAll(int fd)
-{
-    std::string text;
-    char buffer[4096];
-    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) {
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-    return text;
 }
 
 }  // namespace
