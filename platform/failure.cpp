@@ -24,6 +24,9 @@ std::string_view DescribeStatus(Status status) noexcept
     if (status == kNotPrepared) {
         return "běhové prostředí není připraveno";
     }
+    if (status == kDialogFailed) {
+        return "dialogové okno nešlo zobrazit";
+    }
     return "neznámá chyba";
 }
 

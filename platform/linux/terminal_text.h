@@ -4,8 +4,9 @@
 #include <string_view>
 #include <vector>
 
-// Text on its way to a terminal. Any text can reach a message box through a
-// person's setters, so nothing of it may reach the terminal raw.
+// Text on its way to the user's screen, in a terminal or a dialog. Any text
+// can reach a message box through a person's setters, so none of it may
+// reach the screen raw.
 namespace platform::terminal {
 
 // The text as valid UTF-8 that shows exactly what it holds: invalid bytes

@@ -55,6 +55,9 @@ Outcome RunProgram(Output output)
         }
         // The test runner may ignore SIGPIPE; the program must not rely on it.
         ::signal(SIGPIPE, SIG_DFL);
+        // The terminal box, even when the tests run on a desktop.
+        ::unsetenv("DISPLAY");
+        ::unsetenv("WAYLAND_DISPLAY");
         ::execl(OSOBY_EXECUTABLE, OSOBY_EXECUTABLE, static_cast<char*>(nullptr));
         ::_exit(127);
     }
@@ -133,6 +136,8 @@ TEST(EndToEnd, OnATerminalEachBoxIsFramedAndWaitsForEnter)
     const pid_t child = ::forkpty(&terminal, nullptr, nullptr, &size);
     ASSERT_GE(child, 0);
     if (child == 0) {
+        ::unsetenv("DISPLAY");
+        ::unsetenv("WAYLAND_DISPLAY");
         ::execl(OSOBY_EXECUTABLE, OSOBY_EXECUTABLE, static_cast<char*>(nullptr));
         ::_exit(127);
     }

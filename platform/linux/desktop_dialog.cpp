@@ -1,0 +1,197 @@
+#include "platform/linux/desktop_dialog.h"
+
+#include <cerrno>
+#include <new>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/linux/terminal_text.h"
+
+extern char** environ;
+
+namespace platform::desktop {
+namespace {
+
+bool IsSet(const char* variable)
+{
+    return variable != nullptr && *variable != '\0';
+}
+
+std::optional<std::string> FindProgram(std::string_view name, std::string_view search_path)
+{
+    while (!search_path.empty()) {
+        const std::size_t colon = search_path.find(':');
+        const std::string_view folder = search_path.substr(0, colon);
+        search_path.remove_prefix(colon == std::string_view::npos ? search_path.size() : colon + 1);
+        // An empty entry means the working folder; a dialog is no reason to run whatever lies there.
+        if (folder.empty()) {
+            continue;
+        }
+        std::string candidate = std::string(folder) + "/" + std::string(name);
+        if (::access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+// Text for a Qt label, which takes anything that looks like markup as
+// markup: given as rich text with every special character escaped, it is
+// shown exactly.
+std::string QtLiteral(std::string_view text)
+{
+    std::string out = "<qt>";
+    for (const char c : text) {
+        switch (c) {
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\n':
+            out += "<br>";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out + "</qt>";
+}
+
+// zenity also exits with 1 when it cannot reach the display, as when the
+// user closes the dialog; only its words on standard error tell them apart.
+bool ReportedNoDisplay(int error_output)
+{
+    char text[4096];
+    const ssize_t got = ::pread(error_output, text, sizeof text - 1, 0);
+    if (got <= 0) {
+        return false;
+    }
+    text[got] = '\0';
+    return std::string_view(text, static_cast<std::size_t>(got)).find("cannot open display") != std::string_view::npos;
+}
+
+// Starts the helper with no input, its output discarded and its error output
+// kept in `error_output`, and waits for it to end.
+Status RunHelper(const std::string& path, const std::vector<std::string>& arguments, int error_output)
+{
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(path.c_str()));
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    if (const int error = ::posix_spawn_file_actions_init(&actions); error != 0) {
+        return Status::FromSystemError(error);
+    }
+    int error = ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (error == 0) {
+        error = ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    }
+    if (error == 0) {
+        error = ::posix_spawn_file_actions_adddup2(&actions, error_output, STDERR_FILENO);
+    }
+    pid_t child = -1;
+    if (error == 0) {
+        error = ::posix_spawn(&child, path.c_str(), &actions, nullptr, argv.data(), environ);
+    }
+    ::posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) {
+        return Status::FromSystemError(error);
+    }
+
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) {
+            return Status::FromSystemError(errno);
+        }
+    }
+    if (!WIFEXITED(status)) {
+        return kDialogFailed;  // crashed
+    }
+    // 0 is OK; 1 is the close button or Escape.
+    const int code = WEXITSTATUS(status);
+    if (code == 0 || (code == 1 && !ReportedNoDisplay(error_output))) {
+        return kOk;
+    }
+    return kDialogFailed;
+}
+
+}  // namespace
+
+std::optional<DialogHelper> FindDialogHelper(const char* wayland_display, const char* display,
+                                             const char* search_path) noexcept
+{
+    if ((!IsSet(wayland_display) && !IsSet(display)) || search_path == nullptr) {
+        return std::nullopt;
+    }
+    try {
+        if (auto path = FindProgram("zenity", search_path)) {
+            return DialogHelper{Helper::Zenity, std::move(*path)};
+        }
+        if (auto path = FindProgram("kdialog", search_path)) {
+            return DialogHelper{Helper::KDialog, std::move(*path)};
+        }
+    } catch (const std::bad_alloc&) {
+        // The terminal box will do.
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> DialogArguments(Helper helper, std::string_view prompt, BoxStyle style,
+                                         std::string_view title)
+{
+    // Control characters shown visibly and invalid UTF-8 replaced, as in a
+    // terminal; line breaks stay.
+    const std::string safe_prompt = terminal::Sanitize(prompt, true);
+    const std::string safe_title = terminal::Sanitize(title, false);
+    if (helper == Helper::Zenity) {
+        std::vector<std::string> arguments{style == BoxStyle::Warning ? "--warning" : "--info", "--no-markup",
+                                           "--title=" + safe_title, "--text=" + safe_prompt};
+        if (style == BoxStyle::Plain) {
+            arguments.emplace_back("--icon-name=");  // no icon
+        }
+        return arguments;
+    }
+    // kdialog has no box without an icon; a plain box shows the information icon.
+    return {"--title=" + safe_title, (style == BoxStyle::Warning ? "--sorry=" : "--msgbox=") + QtLiteral(safe_prompt)};
+}
+
+DesktopDialogBox::DesktopDialogBox(DialogHelper helper) noexcept : helper_(std::move(helper)) {}
+
+Status DesktopDialogBox::Show(std::string_view prompt, BoxStyle style, std::string_view title) noexcept
+{
+    std::vector<std::string> arguments;
+    try {
+        arguments = DialogArguments(helper_.kind, prompt, style, title);
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemory;
+    }
+    const int error_output = ::memfd_create("dialog-errors", MFD_CLOEXEC);
+    if (error_output < 0) {
+        return Status::FromSystemError(errno);
+    }
+    Status status = kOk;
+    try {
+        status = RunHelper(helper_.path, arguments, error_output);
+    } catch (const std::bad_alloc&) {
+        status = kOutOfMemory;
+    }
+    ::close(error_output);
+    return status;
+}
+
+}  // namespace platform::desktop
