@@ -7,7 +7,6 @@
 
 #include "platform/failure.h"
 #include "platform/object.h"
-#include "platform/process_start.h"
 #include "startup/mmain.h"
 #include "tests/support/allocation_faults.h"
 #include "tests/support/fake_runtime.h"
@@ -129,19 +128,4 @@ TEST(AllocationFailure, AtAnyPointOfARunEndsItCleanly)
         EXPECT_EQ(reported.status, platform::kOutOfMemory);
         EXPECT_EQ(platform::Object::LiveCount(), 0u);
     }
-}
-
-TEST(ProcessStart, GivesTheExitCodeOfTheRun)
-{
-    {
-        FakeRuntime runtime(2026y / December / 7);
-        EXPECT_EQ(platform::RunMain(MMain::Main), 0);
-    }
-    FakeRuntime runtime(2026y / December / 7);
-    runtime.box.fail_at = 3;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(platform::RunMain(MMain::Main), platform::kFailureExitCode);
-    const std::string report = testing::internal::GetCapturedStderr();
-    EXPECT_NE(report.find("MsgBox"), std::string::npos) << report;
-    EXPECT_NE(report.find("0x80070005"), std::string::npos) << report;
 }

@@ -1,0 +1,10 @@
+#pragma once
+
+// <windows.h> without the parts and macros that clash with standard C++.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>

@@ -1,0 +1,32 @@
+#include "platform/windows/win32_box.h"
+
+#include <string>
+
+#include "platform/windows/win32.h"
+
+#include "platform/windows/utf16.h"
+
+namespace platform::windows {
+
+// The styles are the Win32 flags themselves.
+static_assert(static_cast<UINT>(BoxStyle::Plain) == MB_OK);
+static_assert(static_cast<UINT>(BoxStyle::Warning) == (MB_OK | MB_ICONEXCLAMATION));
+static_assert(static_cast<UINT>(BoxStyle::Information) == (MB_OK | MB_ICONINFORMATION));
+
+Status Win32MsgBox::Show(std::string_view prompt, BoxStyle style, std::string_view title) noexcept
+{
+    std::wstring wide_prompt;
+    std::wstring wide_title;
+    if (const Status status = ToUtf16(prompt, wide_prompt); status.Failed()) {
+        return status;
+    }
+    if (const Status status = ToUtf16(title, wide_title); status.Failed()) {
+        return status;
+    }
+    if (::MessageBoxW(nullptr, wide_prompt.c_str(), wide_title.c_str(), static_cast<UINT>(style)) == 0) {
+        return Status::FromSystemError(static_cast<int>(::GetLastError()));
+    }
+    return kOk;
+}
+
+}  // namespace platform::windows

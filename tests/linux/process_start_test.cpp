@@ -1,0 +1,27 @@
+// The Linux process start and its failure report on standard error.
+#include <chrono>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/failure.h"
+#include "platform/process_start.h"
+#include "startup/mmain.h"
+#include "tests/support/fake_runtime.h"
+
+using namespace std::chrono;
+using testing_support::FakeRuntime;
+
+TEST(ProcessStart, GivesTheExitCodeAndReportsTheFailure)
+{
+    {
+        FakeRuntime runtime(2026y / December / 7);
+        EXPECT_EQ(platform::RunMain(MMain::Main), 0);
+    }
+    FakeRuntime runtime(2026y / December / 7);
+    runtime.box.fail_at = 3;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(platform::RunMain(MMain::Main), platform::kFailureExitCode);
+    const std::string report = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(report, "osoby: operace MsgBox selhala: Input/output error (0x80070005)\n");
+}
