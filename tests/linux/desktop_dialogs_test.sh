@@ -4,69 +4,29 @@
 # in order and the run ended with exit code 0. Saves a screenshot of each.
 #   desktop_dialogs_test.sh OSOBY SCREENSHOT_FOLDER
 set -euo pipefail
+source "$(dirname "$0")/../support/virtual_display.sh"
 osoby=$1
 shots=$2
 mkdir -p "$shots"
 work=$(mktemp -d)
-xvfb_pid=
-osoby_pid=
-cleanup() {
-    [[ -n $osoby_pid ]] && kill "$osoby_pid" 2>/dev/null || true
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'stop_virtual_display "${osoby_pid:-}"; rm -rf "$work"' EXIT
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-# A display of its own: Xvfb picks a free number and writes it when ready.
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [[ -s $work/display ]] && break
-    sleep 0.1
-done
-[[ -s $work/display ]] || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$work/display")
-unset WAYLAND_DISPLAY
-
+start_virtual_display "$work"
 "$osoby" </dev/null >"$work/out" 2>"$work/err" &
 osoby_pid=$!
 
 # Today's run: the boxes of any day after 20.11.1999.
 titles=("Informace o Osobě" "Informace o Osobě" "Informace o Osobě" "Osoby")
 for i in "${!titles[@]}"; do
-    window=
-    for _ in $(seq 200); do
-        window=$(xdotool search --onlyvisible --name '.+' 2>/dev/null | head -n 1) && [[ -n $window ]] && break
-        kill -0 "$osoby_pid" 2>/dev/null || fail "the program ended before dialog $((i + 1)): $(cat "$work/err")"
-        sleep 0.1
-    done
-    [[ -n $window ]] || fail "dialog $((i + 1)) did not appear"
-    title=$(xdotool getwindowname "$window")
-    [[ $title == "${titles[i]}" ]] || fail "dialog $((i + 1)) is titled '$title', expected '${titles[i]}'"
-    sleep 0.3  # let it draw before the screenshot
-    import -window root -trim +repage "$shots/dialog-$((i + 1)).png"
-    echo "dialog $((i + 1)): $title"
-    xdotool windowfocus --sync "$window" key Return 2>/dev/null
-    # Dismissed: the window goes away before the next one may come.
-    for _ in $(seq 100); do
-        xdotool getwindowname "$window" >/dev/null 2>&1 || break
-        sleep 0.1
-    done
+    n=$((i + 1))
+    window=$(await_window "${titles[i]}" "$osoby_pid") ||
+        fail "dialog $n, '${titles[i]}', did not appear: $(cat "$work/err")"
+    screenshot "$shots/dialog-$n.png"
+    echo "dialog $n: ${titles[i]}"
+    dismiss "$window"
 done
 
-for _ in $(seq 100); do
-    kill -0 "$osoby_pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$osoby_pid" 2>/dev/null && fail "the program is still waiting, for a dialog more than expected"
-status=0
-wait "$osoby_pid" || status=$?
-osoby_pid=
+status=$(await_exit "$osoby_pid")
 [[ $status -eq 0 ]] || fail "exit code $status: $(cat "$work/err")"
 [[ ! -s $work/out ]] || fail "the program wrote to the terminal: $(cat "$work/out")"
 echo "1 passed, 0 failed"

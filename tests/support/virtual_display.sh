@@ -1,0 +1,78 @@
+# Helpers for the tests that drive real windows on a virtual X display, as a
+# user would. Source it; it needs Xvfb, xdotool and ImageMagick's import.
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Starts Xvfb on a free display (it writes the number once it is ready) and
+# exports DISPLAY. The caller's EXIT trap runs stop_virtual_display.
+# Xvfb gets no output of ours, so nobody waits on it for the end of that.
+start_virtual_display() {
+    local work=$1
+    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" </dev/null >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [[ -s $work/display ]] && break
+        sleep 0.1
+    done
+    [[ -s $work/display ]] || fail "Xvfb did not start"
+    export DISPLAY=:$(cat "$work/display")
+    unset WAYLAND_DISPLAY
+}
+
+# Ends the program under test, if it still runs, and the display. For an
+# EXIT trap, so nothing in it may fail.
+stop_virtual_display() {
+    local program=${1:-}
+    [[ -z $program ]] || kill "$program" 2>/dev/null || true
+    [[ -z ${xvfb_pid:-} ]] || kill "$xvfb_pid" 2>/dev/null || true
+}
+
+# Prints the id of the visible window titled exactly TITLE, waiting for it
+# while process PID runs, up to SECONDS (30 by default).
+await_window() {
+    local title=$1 pid=$2 seconds=${3:-30} window
+    for _ in $(seq $((seconds * 10))); do
+        window=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1) || true
+        if [[ -n $window ]]; then
+            echo "$window"
+            return 0
+        fi
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+
+# The screen as a picture, cut to what is drawn on it.
+screenshot() {
+    sleep 0.3  # let the window draw
+    import -window root -trim +repage "$1"
+}
+
+# Presses Return on the window, as a user dismissing it, and waits until it
+# is gone, so that the next window with the same title is a new one.
+dismiss() {
+    local window=$1
+    xdotool windowfocus --sync "$window" key Return 2>/dev/null
+    for _ in $(seq 100); do
+        xdotool getwindowname "$window" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    fail "window $window stayed after Return"
+}
+
+# Prints the exit code of process PID, a child of this shell, waiting up to
+# 10 s for it to end.
+await_exit() {
+    local pid=$1 status=0
+    for _ in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && fail "the program is still running, waiting for a box more than expected"
+    wait "$pid" || status=$?
+    echo "$status"
+}

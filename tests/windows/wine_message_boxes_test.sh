@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Runs osoby.exe under Wine on a virtual X display and dismisses each message
+# box with the Return key as a user would. Wine's relay trace of MessageBoxW
+# proves each box's exact prompt, title and style, in order; the run must end
+# with exit code 0. Saves a screenshot of each box.
+#   wine_message_boxes_test.sh OSOBY_EXE SCREENSHOT_FOLDER WINE_PREFIX
+set -euo pipefail
+source "$(dirname "$0")/../support/virtual_display.sh"
+exe=$1
+shots=$2
+export WINEPREFIX=$3
+# No Mono or Gecko installer windows in a new prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$shots"
+work=$(mktemp -d)
+trap 'stop_virtual_display "${osoby_pid:-}"; wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+
+# The prefix, made without a display, traces only the calls of MessageBoxW.
+(
+    unset DISPLAY
+    WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d user32.MessageBoxW /f &&
+        wineserver -w
+) >/dev/null 2>&1 || fail "could not prepare the Wine prefix"
+
+# A text as Wine's trace writes it: every character outside printable ASCII
+# as \ and four hex digits.
+wine_text() {
+    local text=$1 out= c code i
+    for ((i = 0; i < ${#text}; i++)); do
+        c=${text:i:1}
+        printf -v code '%d' "'$c"
+        if ((code < 32 || code >= 127)); then
+            printf -v c '\\%04x' "$code"
+        elif [[ $c == '"' || $c == '\' ]]; then
+            c="\\$c"
+        fi
+        out+=$c
+    done
+    printf '%s' "$out"
+}
+export LC_ALL=C.UTF-8
+
+start_virtual_display "$work"
+WINEDEBUG=-all,+relay wine "$exe" 2>"$work/trace" &
+osoby_pid=$!
+
+# Today's run: the boxes of any day after 20.11.1999, as prompt|title|style.
+boxes=("Nevyplněno Nevyplněno narozen dne: Nevyplněno|Informace o Osobě|00000000"
+       "Tarn Zíbal narozen dne: 1.1.1970|Informace o Osobě|00000000"
+       "Ostin Murav narozen dne: 20.11.1972|Informace o Osobě|00000000"
+       "Tarn Zíbal je starší než Ostin Murav|Osoby|00000040")
+for i in "${!boxes[@]}"; do
+    n=$((i + 1))
+    IFS='|' read -r prompt title style <<<"${boxes[i]}"
+    # Wine takes its time to start.
+    window=$(await_window "$title" "$osoby_pid" $((n == 1 ? 120 : 30))) || fail "box $n, '$title', did not appear"
+    call=$(grep -a 'Call user32.MessageBoxW(' "$work/trace" | sed -n "${n}p")
+    expected="Call user32.MessageBoxW(00000000,"
+    [[ $call == *"$expected"*" L\"$(wine_text "$prompt")\","*" L\"$(wine_text "$title")\",$style) ret="* ]] ||
+        fail "box $n was shown as: $call; expected prompt '$prompt', title '$title', style $style"
+    screenshot "$shots/box-$n.png"
+    echo "box $n: $title: $prompt ($style)"
+    dismiss "$window"
+done
+
+status=$(await_exit "$osoby_pid")
+[[ $status -eq 0 ]] || fail "exit code $status"
+calls=$(grep -ac 'Call user32.MessageBoxW(' "$work/trace" || true)
+[[ $calls -eq ${#boxes[@]} ]] || fail "$calls boxes were shown, expected ${#boxes[@]}"
+echo "1 passed, 0 failed"
