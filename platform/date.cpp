@@ -1,7 +1,7 @@
 #include "platform/date.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace platform {
 namespace {
@@ -95,10 +95,17 @@ Status DateToText(DATE date, Text& text) noexcept
     if (const Status status = CivilFromDate(date, day); status.Failed()) {
         return status;
     }
-    char buffer[16];
-    const int length = std::snprintf(buffer, sizeof buffer, "%u.%u.%04d", static_cast<unsigned>(day.day()),
-                                     static_cast<unsigned>(day.month()), static_cast<int>(day.year()));
-    return Assign(text, std::string_view(buffer, static_cast<std::size_t>(length)));
+    // "d.m.yyyy": at most 2 + 1 + 2 + 1 + 4 characters.
+    char buffer[10];
+    char* end = std::to_chars(buffer, buffer + 2, static_cast<unsigned>(day.day())).ptr;
+    *end++ = '.';
+    end = std::to_chars(end, end + 2, static_cast<unsigned>(day.month())).ptr;
+    *end++ = '.';
+    const int year = static_cast<int>(day.year());
+    for (int digit = 1000; digit > 0; digit /= 10) {
+        *end++ = static_cast<char>('0' + year / digit % 10);
+    }
+    return Assign(text, std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
 }
 
 }  // namespace platform

@@ -105,27 +105,38 @@ TEST(ClockFailure, EndsTheRunAtTheFirstBirthDate)
     EXPECT_EQ(platform::Object::LiveCount(), 0u);
 }
 
-TEST(AllocationFailure, AtAnyPointOfARunEndsItCleanly)
+class AllocationFailure : public testing::TestWithParam<testing_support::TestDay> {};
+
+TEST_P(AllocationFailure, AtAnyPointOfARunEndsItCleanly)
 {
     long allocations = 0;
     {
-        FakeRuntime runtime(1971y / June / 15);  // the run with the most boxes but one and both reports
         testing_support::AllocationFaults counter;
-        ASSERT_FALSE(RunMain().failed);
+        {
+            FakeRuntime runtime(GetParam().day);
+            ASSERT_FALSE(RunMain().failed);
+        }
         allocations = counter.Seen();
+        ASSERT_EQ(counter.Outstanding(), 0);
     }
     ASSERT_GT(allocations, 5);
     for (long n = 1; n <= allocations; ++n) {
-        SCOPED_TRACE("allocation " + std::to_string(n));
-        FakeRuntime runtime(1971y / June / 15);
-        Reported reported;
+        SCOPED_TRACE("allocation " + std::to_string(n) + " of " + std::to_string(allocations));
+        testing_support::AllocationFaults faults(n);
         {
-            testing_support::AllocationFaults faults(n);
-            reported = RunMain();
+            FakeRuntime runtime(GetParam().day);
+            const Reported reported = RunMain();
             ASSERT_TRUE(faults.Injected());
+            ASSERT_TRUE(reported.failed);
+            EXPECT_EQ(reported.status, platform::kOutOfMemory);
+            EXPECT_EQ(platform::Object::LiveCount(), 0u);
         }
-        ASSERT_TRUE(reported.failed);
-        EXPECT_EQ(reported.status, platform::kOutOfMemory);
-        EXPECT_EQ(platform::Object::LiveCount(), 0u);
+        EXPECT_EQ(faults.Outstanding(), 0) << "nothing leaks";
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryWindow, AllocationFailure,
+                         testing::Values(testing_support::TestDay{2026y / December / 7},
+                                         testing_support::TestDay{1985y / June / 15},
+                                         testing_support::TestDay{1971y / June / 15},
+                                         testing_support::TestDay{1960y / June / 15}));

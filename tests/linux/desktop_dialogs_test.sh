@@ -26,7 +26,7 @@ for i in "${!titles[@]}"; do
     dismiss "$window"
 done
 
-status=$(await_exit "$osoby_pid")
-[[ $status -eq 0 ]] || fail "exit code $status: $(cat "$work/err")"
+await_exit "$osoby_pid"
+[[ $exit_status -eq 0 ]] || fail "exit code $exit_status: $(cat "$work/err")"
 [[ ! -s $work/out ]] || fail "the program wrote to the terminal: $(cat "$work/out")"
 echo "1 passed, 0 failed"

@@ -7,6 +7,7 @@ namespace {
 
 bool g_counting = false;
 long g_seen = 0;
+long g_freed = 0;
 long g_fail_at = 0;
 bool g_injected = false;
 
@@ -26,12 +27,15 @@ void* operator new(std::size_t size)
 
 void operator delete(void* memory) noexcept
 {
+    if (g_counting && memory != nullptr) {
+        ++g_freed;
+    }
     std::free(memory);
 }
 
 void operator delete(void* memory, std::size_t) noexcept
 {
-    std::free(memory);
+    ::operator delete(memory);
 }
 
 namespace testing_support {
@@ -40,6 +44,7 @@ AllocationFaults::AllocationFaults(long fail_at) noexcept
 {
     g_counting = true;
     g_seen = 0;
+    g_freed = 0;
     g_fail_at = fail_at;
     g_injected = false;
 }
@@ -57,6 +62,12 @@ long AllocationFaults::Seen() const noexcept
 bool AllocationFaults::Injected() const noexcept
 {
     return g_injected;
+}
+
+long AllocationFaults::Outstanding() const noexcept
+{
+    // The failed allocation was counted as seen but never made.
+    return g_seen - (g_injected ? 1 : 0) - g_freed;
 }
 
 }  // namespace testing_support

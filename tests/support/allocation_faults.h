@@ -15,6 +15,9 @@ public:
 
     long Seen() const noexcept;
     bool Injected() const noexcept;
+    // Allocations made minus blocks freed while it lived: 0 when everything
+    // allocated was freed again.
+    long Outstanding() const noexcept;
 };
 
 }  // namespace testing_support

@@ -51,6 +51,11 @@ std::string DayText(std::chrono::year_month_day day)
            "." + std::to_string(static_cast<int>(day.year()));
 }
 
+void PrintTo(const TestDay& day, std::ostream* os)
+{
+    *os << DayText(day.day);
+}
+
 ShownBox RefusedDateBox()
 {
     return {"Vkládané Datum narození je menší než současné datum", platform::BoxStyle::Warning, "Chyba vstupu"};

@@ -62,6 +62,12 @@ private:
 // A day as people write it, "7.12.2026", for test names.
 std::string DayText(std::chrono::year_month_day day);
 
+// A day as a test parameter, named as people write it.
+struct TestDay {
+    std::chrono::year_month_day day;
+};
+void PrintTo(const TestDay& day, std::ostream* os);
+
 // The warning box of a refused birth date.
 ShownBox RefusedDateBox();
 // The box of a person's data.

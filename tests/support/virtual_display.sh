@@ -64,15 +64,15 @@ dismiss() {
     fail "window $window stayed after Return"
 }
 
-# Prints the exit code of process PID, a child of this shell, waiting up to
-# 10 s for it to end.
+# Waits up to 10 s for process PID, a child of this shell, to end and sets
+# exit_status to its exit code. Not for a subshell: only this shell can wait.
 await_exit() {
-    local pid=$1 status=0
+    local pid=$1
     for _ in $(seq 100); do
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
     kill -0 "$pid" 2>/dev/null && fail "the program is still running, waiting for a box more than expected"
-    wait "$pid" || status=$?
-    echo "$status"
+    exit_status=0
+    wait "$pid" || exit_status=$?
 }

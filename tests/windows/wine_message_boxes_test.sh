@@ -63,8 +63,8 @@ for i in "${!boxes[@]}"; do
     dismiss "$window"
 done
 
-status=$(await_exit "$osoby_pid")
-[[ $status -eq 0 ]] || fail "exit code $status"
+await_exit "$osoby_pid"
+[[ $exit_status -eq 0 ]] || fail "exit code $exit_status"
 calls=$(grep -ac 'Call user32.MessageBoxW(' "$work/trace" || true)
 [[ $calls -eq ${#boxes[@]} ]] || fail "$calls boxes were shown, expected ${#boxes[@]}"
 echo "1 passed, 0 failed"

@@ -1,0 +1,97 @@
+// Every person operation under an allocation failure at each point it
+// allocates: it fails with a status, and every field keeps its value.
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "person/osoba.h"
+#include "tests/support/allocation_faults.h"
+#include "tests/support/fake_runtime.h"
+
+using namespace std::chrono;
+using platform::DATE;
+using platform::kOk;
+using platform::Ref;
+using platform::Status;
+using platform::Text;
+
+namespace {
+
+struct Fields {
+    Text jmeno;
+    Text prijmeni;
+    DATE datum = 0.0;
+    friend bool operator==(const Fields&, const Fields&) = default;
+};
+
+Fields Read(const TOsoba& osoba)
+{
+    Fields fields;
+    EXPECT_EQ(osoba.get_Jmeno(fields.jmeno), kOk);
+    EXPECT_EQ(osoba.get_Prijmeni(fields.prijmeni), kOk);
+    EXPECT_EQ(osoba.get_DatumNarozeni(fields.datum), kOk);
+    return fields;
+}
+
+// Texts long enough that every copy allocates.
+const std::string kOld(64, 'o');
+const std::string kNew(80, 'n');
+const DATE kToday = platform::DateFromCivil(2026y / December / 7);
+
+struct Operation {
+    const char* name;
+    bool allocates;  // with the long texts above, or through the recording box
+    std::function<Status(TOsoba&)> call;
+};
+
+const std::vector<Operation> kOperations = {
+    {"CeleJmeno", true, [](TOsoba& o) { Text out; return o.CeleJmeno(out); }},
+    {"ZobrazVse", true, [](TOsoba& o) { return o.ZobrazVse(); }},
+    {"Vek", false, [](TOsoba& o) { std::int16_t out = 0; return o.Vek(out); }},
+    {"DatumNarozeni stored", false, [](TOsoba& o) { return o.put_DatumNarozeni(kToday - 2.0); }},
+    {"DatumNarozeni refused", true, [](TOsoba& o) { return o.put_DatumNarozeni(kToday); }},
+    {"get DatumNarozeni", false, [](TOsoba& o) { DATE out = 0.0; return o.get_DatumNarozeni(out); }},
+    {"Prijmeni", true, [](TOsoba& o) { return o.put_Prijmeni(kNew); }},
+    {"get Prijmeni", true, [](TOsoba& o) { Text out; return o.get_Prijmeni(out); }},
+    {"Jmeno", true, [](TOsoba& o) { return o.put_Jmeno(kNew); }},
+    {"get Jmeno", true, [](TOsoba& o) { Text out; return o.get_Jmeno(out); }},
+};
+
+}  // namespace
+
+TEST(PersonAllocationFailure, LeavesEveryFieldAsItWas)
+{
+    testing_support::FakeRuntime runtime(2026y / December / 7);
+    for (const Operation& operation : kOperations) {
+        int failures = 0;
+        for (long n = 1;; ++n) {
+            SCOPED_TRACE(testing::Message() << operation.name << ", allocation " << n);
+            Ref<TOsoba> osoba;
+            ASSERT_EQ(platform::CreateObject(osoba), kOk);
+            ASSERT_EQ(osoba->put_Jmeno(kOld), kOk);
+            ASSERT_EQ(osoba->put_Prijmeni(kOld + "p"), kOk);
+            ASSERT_EQ(osoba->put_DatumNarozeni(kToday - 100.0), kOk);
+            const Fields before = Read(*osoba);
+
+            Status status;
+            bool injected = false;
+            {
+                testing_support::AllocationFaults faults(n);
+                status = operation.call(*osoba);
+                injected = faults.Injected();
+            }
+            if (!injected) {
+                EXPECT_EQ(status, kOk);
+                break;  // the operation allocates fewer than n times
+            }
+            ++failures;
+            EXPECT_EQ(status, platform::kOutOfMemory);
+            EXPECT_EQ(Read(*osoba), before);
+        }
+        EXPECT_EQ(failures > 0, operation.allocates) << operation.name;
+    }
+}
