@@ -16,6 +16,13 @@ constexpr std::string_view kNevyplneno = "Nevyplněno";
 // person cannot be destroyed under it, even from inside a modal box.
 using Hold = Ref<const TOsoba>;
 
+// A getter's copy: the output emptied first, filled only on success.
+Status CopyOut(const Text& field, Text& vysledek) noexcept
+{
+    vysledek.clear();
+    return platform::Assign(vysledek, field);
+}
+
 }  // namespace
 
 TOsoba::TOsoba() : m_Jmeno(kNevyplneno), m_Prijmeni(kNevyplneno), m_DatumNarozeni(platform::NumberToDate(0)) {}
@@ -30,22 +37,18 @@ Status TOsoba::CeleJmeno(Text& vysledek) const noexcept
 Status TOsoba::ZobrazVse() const noexcept
 {
     const Hold hold(this);
-    Text prompt;
-    if (m_DatumNarozeni == 0.0) {
-        // Not filled in: 0.0 never reaches the date-to-text service.
-        if (const Status status = platform::Join(prompt, {m_Jmeno, " ", m_Prijmeni, " narozen dne: ", kNevyplneno});
-            status.Failed()) {
-            return status;
-        }
-    } else {
-        Text datum;
+    // Not filled in: 0.0 never reaches the date-to-text service.
+    Text datum;
+    if (m_DatumNarozeni != 0.0) {
         if (const Status status = platform::DateToText(m_DatumNarozeni, datum); status.Failed()) {
             return status;
         }
-        if (const Status status = platform::Join(prompt, {m_Jmeno, " ", m_Prijmeni, " narozen dne: ", datum});
-            status.Failed()) {
-            return status;
-        }
+    }
+    Text prompt;
+    if (const Status status = platform::Join(prompt, {m_Jmeno, " ", m_Prijmeni, " narozen dne: ",
+                                                      m_DatumNarozeni == 0.0 ? kNevyplneno : datum});
+        status.Failed()) {
+        return status;
     }
     return platform::MsgBox(prompt, platform::BoxStyle::Plain, "Informace o Osobě");
 }
@@ -107,8 +110,7 @@ Status TOsoba::put_Prijmeni(std::string_view vData) noexcept
 Status TOsoba::get_Prijmeni(Text& vysledek) const noexcept
 {
     const Hold hold(this);
-    vysledek.clear();
-    return platform::Assign(vysledek, m_Prijmeni);
+    return CopyOut(m_Prijmeni, vysledek);
 }
 
 Status TOsoba::put_Jmeno(std::string_view vData) noexcept
@@ -120,6 +122,5 @@ Status TOsoba::put_Jmeno(std::string_view vData) noexcept
 Status TOsoba::get_Jmeno(Text& vysledek) const noexcept
 {
     const Hold hold(this);
-    vysledek.clear();
-    return platform::Assign(vysledek, m_Jmeno);
+    return CopyOut(m_Jmeno, vysledek);
 }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "person/osoba.h"
-#include "tests/support/allocation_faults.h"
 #include "tests/support/fake_runtime.h"
 
 using namespace std::chrono;
@@ -17,9 +16,6 @@ using testing_support::FakeRuntime;
 using testing_support::RefusedDateBox;
 
 namespace {
-
-// Long enough that every copy of it allocates.
-const std::string kLongName(100, 'x');
 
 class PersonRecord : public testing::Test {
 protected:
@@ -77,13 +73,6 @@ TEST_F(PersonRecord, NamesAreStoredAsGivenAndCopied)
     copy += " changed";
     EXPECT_EQ(Prijmeni(), "  Zíbal\t");
     EXPECT_TRUE(runtime.box.shown.empty());
-}
-
-TEST_F(PersonRecord, AGetterReplacesWhatItsOutputHeld)
-{
-    Text out = "left over";
-    ASSERT_EQ(osoba->get_Jmeno(out), kOk);
-    EXPECT_EQ(out, "Nevyplněno");
 }
 
 TEST_F(PersonRecord, ADateBeforeTodayIsStoredSilently)
@@ -151,31 +140,4 @@ TEST_F(PersonRecord, AFailingServiceFailsTheSetterAndKeepsTheDate)
     runtime.clock.failure = platform::Status::FromSystemError(75);
     EXPECT_EQ(osoba->put_DatumNarozeni(today - 3.0), runtime.clock.failure);
     EXPECT_EQ(Datum(), 0.0);
-}
-
-TEST_F(PersonRecord, AnAllocationFailureKeepsEveryField)
-{
-    ASSERT_EQ(osoba->put_Jmeno(kLongName), kOk);
-    ASSERT_EQ(osoba->put_Prijmeni(kLongName + "y"), kOk);
-    const std::string longer(200, 'z');
-    {
-        testing_support::AllocationFaults faults(1);
-        EXPECT_EQ(osoba->put_Jmeno(longer), platform::kOutOfMemory);
-        EXPECT_EQ(osoba->put_Prijmeni(longer), kOk);  // only the first allocation failed
-        EXPECT_TRUE(faults.Injected());
-    }
-    EXPECT_EQ(Jmeno(), kLongName);
-    EXPECT_EQ(Prijmeni(), longer);
-    {
-        testing_support::AllocationFaults faults(1);
-        EXPECT_EQ(osoba->put_Prijmeni(kLongName), platform::kOutOfMemory);
-    }
-    EXPECT_EQ(Prijmeni(), longer);
-
-    Text out = "left over";
-    {
-        testing_support::AllocationFaults faults(1);
-        EXPECT_EQ(osoba->get_Jmeno(out), platform::kOutOfMemory);
-    }
-    EXPECT_EQ(out, "") << "the output is emptied first and filled only on success";
 }
