@@ -9,6 +9,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 osoby=${1:-$here/../build/osoby}
 runs=31
+# The run in a terminal, even on a desktop.
+unset DISPLAY WAYLAND_DISPLAY
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
