@@ -2,7 +2,9 @@
 # Runs osoby.exe under Wine on a virtual X display and dismisses each message
 # box with the Return key as a user would. Wine's relay trace of MessageBoxW
 # proves each box's exact prompt, title and style, in order; the run must end
-# with exit code 0. Saves a screenshot of each box.
+# with exit code 0. Saves a screenshot of each box. First, with no display at
+# all, the first box cannot be shown: the run must end through the error box
+# of the failure report, with exit code 1.
 #   wine_message_boxes_test.sh OSOBY_EXE SCREENSHOT_FOLDER WINE_PREFIX
 set -euo pipefail
 source "$(dirname "$0")/../support/virtual_display.sh"
@@ -40,6 +42,32 @@ wine_text() {
 }
 export LC_ALL=C.UTF-8
 
+# Prints the N-th call of MessageBoxW in trace file FILE.
+nth_call() {
+    grep -a 'Call user32.MessageBoxW(' "$1" | sed -n "${2}p"
+}
+
+# Checks that CALL shows PROMPT, TITLE and STYLE, with no owner window.
+expect_box() {
+    local call=$1 prompt=$2 title=$3 style=$4
+    [[ $call == *"MessageBoxW(00000000,"*" L\"$(wine_text "$prompt")\","*" L\"$(wine_text "$title")\",$style) ret="* ]] ||
+        fail "a box was shown as: $call; expected prompt '$prompt', title '$title', style $style"
+}
+
+status=0
+(unset DISPLAY WAYLAND_DISPLAY; WINEDEBUG=-all,+relay wine "$exe" 2>"$work/no-display") || status=$?
+[[ $status -eq 1 ]] || fail "with no display the run ended with exit code $status, expected 1"
+expect_box "$(nth_call "$work/no-display" 1)" "Nevyplněno Nevyplněno narozen dne: Nevyplněno" "Informace o Osobě" 00000000
+failure_call=$(nth_call "$work/no-display" 2)
+[[ $failure_call == *'L"Operace ZobrazVse osoby A selhala:\n'*'",'*' L"osoby",00000010) ret='* ]] ||
+    fail "the failure report was shown as: $failure_call"
+[[ -z $(nth_call "$work/no-display" 3) ]] || fail "boxes were shown after the failure"
+echo "no display: the failure report, exit code 1"
+# Wine's server keeps the desktop it made without a display; the next run
+# needs its own.
+wineserver -k 2>/dev/null || true
+wineserver -w
+
 start_virtual_display "$work"
 WINEDEBUG=-all,+relay wine "$exe" 2>"$work/trace" &
 osoby_pid=$!
@@ -54,10 +82,7 @@ for i in "${!boxes[@]}"; do
     IFS='|' read -r prompt title style <<<"${boxes[i]}"
     # Wine takes its time to start.
     window=$(await_window "$title" "$osoby_pid" $((n == 1 ? 120 : 30))) || fail "box $n, '$title', did not appear"
-    call=$(grep -a 'Call user32.MessageBoxW(' "$work/trace" | sed -n "${n}p")
-    expected="Call user32.MessageBoxW(00000000,"
-    [[ $call == *"$expected"*" L\"$(wine_text "$prompt")\","*" L\"$(wine_text "$title")\",$style) ret="* ]] ||
-        fail "box $n was shown as: $call; expected prompt '$prompt', title '$title', style $style"
+    expect_box "$(nth_call "$work/trace" "$n")" "$prompt" "$title" "$style"
     screenshot "$shots/box-$n.png"
     echo "box $n: $title: $prompt ($style)"
     dismiss "$window"
