@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the program on a virtual X display with the real zenity, dismisses each
-# dialog with the Return key as a user would, and checks that the dialogs came
-# in order and the run ended with exit code 0. Saves a screenshot of each.
+# dialog as a user would, with Return and the last one with Escape, and checks
+# that the dialogs came in order and the run ended with exit code 0. Saves a
+# screenshot of each.
 #   desktop_dialogs_test.sh OSOBY SCREENSHOT_FOLDER
 set -euo pipefail
 source "$(dirname "$0")/../support/virtual_display.sh"
@@ -23,7 +24,11 @@ for i in "${!titles[@]}"; do
         fail "dialog $n, '${titles[i]}', did not appear: $(cat "$work/err")"
     screenshot "$shots/dialog-$n.png"
     echo "dialog $n: ${titles[i]}"
-    dismiss "$window"
+    if ((n == ${#titles[@]})); then
+        dismiss "$window" Escape
+    else
+        dismiss "$window"
+    fi
 done
 
 await_exit "$osoby_pid"

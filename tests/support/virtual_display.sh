@@ -52,16 +52,17 @@ screenshot() {
     import -window root -trim +repage "$1"
 }
 
-# Presses Return on the window, as a user dismissing it, and waits until it
-# is gone, so that the next window with the same title is a new one.
+# Presses KEY (Return by default) on the window, as a user dismissing it, and
+# waits until it is gone, so that the next window with the same title is a
+# new one.
 dismiss() {
-    local window=$1
-    xdotool windowfocus --sync "$window" key Return 2>/dev/null
+    local window=$1 key=${2:-Return}
+    xdotool windowfocus --sync "$window" key "$key" 2>/dev/null
     for _ in $(seq 100); do
         xdotool getwindowname "$window" >/dev/null 2>&1 || return 0
         sleep 0.1
     done
-    fail "window $window stayed after Return"
+    fail "window $window stayed after $key"
 }
 
 # Waits up to 10 s for process PID, a child of this shell, to end and sets
