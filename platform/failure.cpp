@@ -1,10 +1,17 @@
 #include "platform/failure.h"
 
+#include <cstdio>
+
 namespace platform {
 
 void ReportFailure(Status status, const char* object, const char* operation)
 {
     throw RunFailure{status, object, operation};
+}
+
+StatusCodeText::StatusCodeText(Status status) noexcept
+{
+    std::snprintf(text_, sizeof text_, "0x%08X", static_cast<unsigned>(status.Code()));
 }
 
 std::string_view DescribeStatus(Status status) noexcept

@@ -20,6 +20,16 @@ struct RunFailure {
 // What a failure status means, in words for the user.
 std::string_view DescribeStatus(Status status) noexcept;
 
+// A status code as reports show it: "0x8007001C".
+class StatusCodeText {
+public:
+    explicit StatusCodeText(Status status) noexcept;
+    std::string_view View() const noexcept { return text_; }
+
+private:
+    char text_[11];
+};
+
 // The operating system's words for one of its error numbers; per platform.
 std::string_view SystemErrorText(int error) noexcept;
 

@@ -174,19 +174,13 @@ DesktopDialogBox::DesktopDialogBox(DialogHelper helper) noexcept : helper_(std::
 
 Status DesktopDialogBox::Show(std::string_view prompt, BoxStyle style, std::string_view title) noexcept
 {
-    std::vector<std::string> arguments;
-    try {
-        arguments = DialogArguments(helper_.kind, prompt, style, title);
-    } catch (const std::bad_alloc&) {
-        return kOutOfMemory;
-    }
     const int error_output = ::memfd_create("dialog-errors", MFD_CLOEXEC);
     if (error_output < 0) {
         return Status::FromSystemError(errno);
     }
     Status status = kOk;
     try {
-        status = RunHelper(helper_.path, arguments, error_output);
+        status = RunHelper(helper_.path, DialogArguments(helper_.kind, prompt, style, title), error_output);
     } catch (const std::bad_alloc&) {
         status = kOutOfMemory;
     }

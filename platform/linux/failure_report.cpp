@@ -1,5 +1,4 @@
 // The failure report on Linux: one line on standard error.
-#include <cstdio>
 #include <cstring>
 
 #include <unistd.h>
@@ -16,15 +15,14 @@ std::string_view SystemErrorText(int error) noexcept
 
 void ShowFailure(const RunFailure& failure) noexcept
 {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(failure.status.Code()));
+    const StatusCodeText code(failure.status);
     // Standard error is the last way to the user; if it fails too, the exit
     // code is all that is left, and the caller returns it anyway.
     for (const std::string_view part :
          {std::string_view("osoby: operace "), std::string_view(failure.operation),
           std::string_view(failure.object ? " osoby " : ""), std::string_view(failure.object ? failure.object : ""),
           std::string_view(" selhala: "), DescribeStatus(failure.status), std::string_view(" ("),
-          std::string_view(code), std::string_view(")\n")}) {
+          code.View(), std::string_view(")\n")}) {
         if (posix::WriteAll(STDERR_FILENO, part).Failed()) {
             return;
         }

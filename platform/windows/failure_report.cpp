@@ -1,5 +1,4 @@
 // The failure report on Windows: an error box saying what failed.
-#include <cstdio>
 #include <new>
 #include <string>
 
@@ -34,14 +33,13 @@ std::string_view SystemErrorText(int error) noexcept
 
 void ShowFailure(const RunFailure& failure) noexcept
 {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(failure.status.Code()));
+    const StatusCodeText code(failure.status);
     Text report;
     std::wstring wide;
     const bool built =
         !Join(report, {"Operace ", failure.operation, failure.object ? " osoby " : "",
                        failure.object ? failure.object : "", " selhala:\n", DescribeStatus(failure.status), " (",
-                       code, ")"})
+                       code.View(), ")"})
              .Failed() &&
         !windows::ToUtf16(report, wide).Failed();
     // Without memory for the words, the box still says that the run failed.

@@ -1,15 +1,14 @@
 #include "tests/support/fake_runtime.h"
 
-#include <cstdio>
 #include <new>
+
+#include "platform/failure.h"
 
 namespace platform {
 
 void PrintTo(Status status, std::ostream* os)
 {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(status.Code()));
-    *os << code;
+    *os << StatusCodeText(status).View();
 }
 
 }  // namespace platform
