@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/linux/fd_io.h"
 #include "platform/linux/terminal_text.h"
 
 extern char** environ;
@@ -82,6 +83,20 @@ bool ReportedNoDisplay(int error_output)
     return std::string_view(text, static_cast<std::size_t>(got)).find("cannot open display") != std::string_view::npos;
 }
 
+// A helper that failed has usually said why; the user reads that on our
+// standard error, just before the failure report. Only a hint on the way to
+// that report, so a part that cannot be passed on is let go.
+void PassOnErrors(int error_output)
+{
+    char text[4096];
+    off_t offset = 0;
+    for (ssize_t got; (got = ::pread(error_output, text, sizeof text, offset)) > 0; offset += got) {
+        if (posix::WriteAll(STDERR_FILENO, std::string_view(text, static_cast<std::size_t>(got))).Failed()) {
+            return;
+        }
+    }
+}
+
 // Starts the helper with no input, its output discarded and its error output
 // kept in `error_output`, and waits for it to end.
 Status RunHelper(const std::string& path, const std::vector<std::string>& arguments, int error_output)
@@ -119,14 +134,14 @@ Status RunHelper(const std::string& path, const std::vector<std::string>& argume
             return Status::FromSystemError(errno);
         }
     }
-    if (!WIFEXITED(status)) {
-        return kDialogFailed;  // crashed
+    // 0 is OK; 1 is the close button or Escape. A crash or anything else failed.
+    if (WIFEXITED(status)) {
+        const int code = WEXITSTATUS(status);
+        if (code == 0 || (code == 1 && !ReportedNoDisplay(error_output))) {
+            return kOk;
+        }
     }
-    // 0 is OK; 1 is the close button or Escape.
-    const int code = WEXITSTATUS(status);
-    if (code == 0 || (code == 1 && !ReportedNoDisplay(error_output))) {
-        return kOk;
-    }
+    PassOnErrors(error_output);
     return kDialogFailed;
 }
 

@@ -9,9 +9,12 @@ fail() {
 # Starts Xvfb on a free display (it writes the number once it is ready) and
 # exports DISPLAY. The caller's EXIT trap runs stop_virtual_display.
 # Xvfb gets no output of ours, so nobody waits on it for the end of that.
+# -noreset: by default the server resets whenever its last client leaves, as
+# when one dialog closes before the next opens, and a client that connects
+# during that reset cannot open the display.
 start_virtual_display() {
     local work=$1
-    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" </dev/null >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$work/display" </dev/null >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 100); do
         [[ -s $work/display ]] && break
