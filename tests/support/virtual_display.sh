@@ -57,12 +57,16 @@ screenshot() {
 
 # Presses KEY (Return by default) on the window, as a user dismissing it, and
 # waits until it is gone, so that the next window with the same title is a
-# new one.
+# new one. A window id alone cannot tell: the X server hands the ids of a
+# client that left to the next one, so the next dialog program may show its
+# dialog under the same id. The process that owns the window tells.
 dismiss() {
-    local window=$1 key=${2:-Return}
+    local window=$1 key=${2:-Return} owner
+    owner=$(xdotool getwindowpid "$window" 2>/dev/null) || true
     xdotool windowfocus --sync "$window" key "$key" 2>/dev/null
     for _ in $(seq 100); do
         xdotool getwindowname "$window" >/dev/null 2>&1 || return 0
+        [[ $(xdotool getwindowpid "$window" 2>/dev/null) == "$owner" ]] || return 0
         sleep 0.1
     done
     fail "window $window stayed after $key"
