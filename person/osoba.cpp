@@ -39,14 +39,15 @@ Status TOsoba::ZobrazVse() const noexcept
     const Hold hold(this);
     // Not filled in: 0.0 never reaches the date-to-text service.
     Text datum;
+    std::string_view narozen = kNevyplneno;
     if (m_DatumNarozeni != 0.0) {
         if (const Status status = platform::DateToText(m_DatumNarozeni, datum); status.Failed()) {
             return status;
         }
+        narozen = datum;
     }
     Text prompt;
-    if (const Status status = platform::Join(prompt, {m_Jmeno, " ", m_Prijmeni, " narozen dne: ",
-                                                      m_DatumNarozeni == 0.0 ? kNevyplneno : datum});
+    if (const Status status = platform::Join(prompt, {m_Jmeno, " ", m_Prijmeni, " narozen dne: ", narozen});
         status.Failed()) {
         return status;
     }

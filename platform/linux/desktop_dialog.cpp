@@ -70,31 +70,15 @@ std::string QtLiteral(std::string_view text)
     return out + "</qt>";
 }
 
-// zenity also exits with 1 when it cannot reach the display, as when the
-// user closes the dialog; only its words on standard error tell them apart.
-bool ReportedNoDisplay(int error_output)
+// All that the helper wrote to its error output. Throws std::bad_alloc.
+std::string ErrorOutput(int error_output)
 {
-    char text[4096];
-    const ssize_t got = ::pread(error_output, text, sizeof text - 1, 0);
-    if (got <= 0) {
-        return false;
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; (got = ::pread(error_output, buffer, sizeof buffer, static_cast<off_t>(text.size()))) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(got));
     }
-    text[got] = '\0';
-    return std::string_view(text, static_cast<std::size_t>(got)).find("cannot open display") != std::string_view::npos;
-}
-
-// A helper that failed has usually said why; the user reads that on our
-// standard error, just before the failure report. Only a hint on the way to
-// that report, so a part that cannot be passed on is let go.
-void PassOnErrors(int error_output)
-{
-    char text[4096];
-    off_t offset = 0;
-    for (ssize_t got; (got = ::pread(error_output, text, sizeof text, offset)) > 0; offset += got) {
-        if (posix::WriteAll(STDERR_FILENO, std::string_view(text, static_cast<std::size_t>(got))).Failed()) {
-            return;
-        }
-    }
+    return text;
 }
 
 // Starts the helper with no input, its output discarded and its error output
@@ -134,14 +118,21 @@ Status RunHelper(const std::string& path, const std::vector<std::string>& argume
             return Status::FromSystemError(errno);
         }
     }
-    // 0 is OK; 1 is the close button or Escape. A crash or anything else failed.
-    if (WIFEXITED(status)) {
-        const int code = WEXITSTATUS(status);
-        if (code == 0 || (code == 1 && !ReportedNoDisplay(error_output))) {
-            return kOk;
-        }
+    // 0 is OK.
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+        return kOk;
     }
-    PassOnErrors(error_output);
+    // 1 is the close button or Escape, but zenity also exits with 1 when it
+    // cannot reach the display; only its words tell the two apart. A crash or
+    // any other exit failed.
+    const std::string errors = ErrorOutput(error_output);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 1 && errors.find("cannot open display") == std::string::npos) {
+        return kOk;
+    }
+    // A helper that failed has usually said why; the user reads that just
+    // before the failure report. Only a hint on the way to that report, so if
+    // standard error fails, the report will meet that too.
+    static_cast<void>(posix::WriteAll(STDERR_FILENO, errors));
     return kDialogFailed;
 }
 
