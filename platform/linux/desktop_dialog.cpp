@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "platform/linux/fd_io.h"
-#include "platform/linux/terminal_text.h"
+#include "platform/visible_text.h"
 
 extern char** environ;
 
@@ -162,8 +162,8 @@ std::vector<std::string> DialogArguments(Helper helper, std::string_view prompt,
 {
     // Control characters shown visibly and invalid UTF-8 replaced, as in a
     // terminal; line breaks stay.
-    const std::string safe_prompt = terminal::Sanitize(prompt, true);
-    const std::string safe_title = terminal::Sanitize(title, false);
+    const std::string safe_prompt = platform::VisibleText(prompt, true);
+    const std::string safe_title = platform::VisibleText(title, false);
     if (helper == Helper::Zenity) {
         std::vector<std::string> arguments{style == BoxStyle::Warning ? "--warning" : "--info", "--no-markup",
                                            "--title=" + safe_title, "--text=" + safe_prompt};

@@ -8,6 +8,7 @@
 
 #include "platform/linux/fd_io.h"
 #include "platform/linux/terminal_text.h"
+#include "platform/visible_text.h"
 
 namespace platform::terminal {
 namespace {
@@ -63,8 +64,8 @@ std::string RenderFramedBox(std::string_view prompt, BoxStyle style, std::string
     // The frame and its padding take four columns: "│ " and " │".
     const int widest_inner = std::max(columns, kNarrowestBox) - 4;
 
-    const std::vector<std::string> lines = Wrap(Sanitize(prompt, true), widest_inner - mark_width);
-    const std::string safe_title = Fit(Sanitize(title, false), widest_inner - 2);
+    const std::vector<std::string> lines = Wrap(VisibleText(prompt, true), widest_inner - mark_width);
+    const std::string safe_title = Fit(VisibleText(title, false), widest_inner - 2);
     const int title_width = DisplayWidth(safe_title);
 
     int inner = std::max(static_cast<int>(kButton.size()), title_width + 2);
@@ -88,7 +89,7 @@ std::string RenderFramedBox(std::string_view prompt, BoxStyle style, std::string
 
 std::string RenderPlainLine(std::string_view prompt, BoxStyle style, std::string_view title)
 {
-    return std::string(Mark(style)) + Sanitize(title, false) + ": " + Sanitize(prompt, false) + "\n";
+    return std::string(Mark(style)) + VisibleText(title, false) + ": " + VisibleText(prompt, false) + "\n";
 }
 
 TerminalMsgBox::TerminalMsgBox(int output_fd, int input_fd) noexcept

@@ -1,9 +1,10 @@
 #include "platform/windows/win32_box.h"
 
-#include <string>
+#include <new>
 
 #include "platform/windows/win32.h"
 
+#include "platform/visible_text.h"
 #include "platform/windows/utf16.h"
 
 namespace platform::windows {
@@ -13,14 +14,23 @@ static_assert(static_cast<UINT>(BoxStyle::Plain) == MB_OK);
 static_assert(static_cast<UINT>(BoxStyle::Warning) == (MB_OK | MB_ICONEXCLAMATION));
 static_assert(static_cast<UINT>(BoxStyle::Information) == (MB_OK | MB_ICONINFORMATION));
 
+Status BoxText(std::string_view text, bool keep_line_breaks, std::wstring& out) noexcept
+{
+    try {
+        return ToUtf16(VisibleText(text, keep_line_breaks), out);
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemory;
+    }
+}
+
 Status Win32MsgBox::Show(std::string_view prompt, BoxStyle style, std::string_view title) noexcept
 {
     std::wstring wide_prompt;
     std::wstring wide_title;
-    if (const Status status = ToUtf16(prompt, wide_prompt); status.Failed()) {
+    if (const Status status = BoxText(prompt, true, wide_prompt); status.Failed()) {
         return status;
     }
-    if (const Status status = ToUtf16(title, wide_title); status.Failed()) {
+    if (const Status status = BoxText(title, false, wide_title); status.Failed()) {
         return status;
     }
     // A dismissed box gives its button; 0 is a box that could not be shown,

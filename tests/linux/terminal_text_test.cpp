@@ -17,30 +17,6 @@ TEST(TerminalText, WidthCountsColumnsNotBytes)
     EXPECT_EQ(DisplayWidth(""), 0);
 }
 
-TEST(TerminalText, ControlCharactersAreShownNotSent)
-{
-    EXPECT_EQ(Sanitize("\x1b[31mred\x1b[0m", false), "^[[31mred^[[0m");
-    EXPECT_EQ(Sanitize("a\tb\rc\x7f\x07", false), "a^Ib^Mc^?^G");
-    EXPECT_EQ(Sanitize("line\nbreak", false), "line^Jbreak");
-    EXPECT_EQ(Sanitize("line\nbreak", true), "line\nbreak");
-    EXPECT_EQ(Sanitize(std::string("nul\0here", 8), false), "nul^@here");
-    EXPECT_EQ(Sanitize("\xC2\x9B" "31m", false), "<U+009B>31m");          // C1 CSI
-    EXPECT_EQ(Sanitize("abc\xE2\x80\xAE" "fed", false), "abc<U+202E>fed");  // right-to-left override
-    EXPECT_EQ(Sanitize("Zíbal žluťoučký 日本", false), "Zíbal žluťoučký 日本");
-}
-
-TEST(TerminalText, InvalidUtf8BecomesReplacementCharacters)
-{
-    const std::string r = "\xEF\xBF\xBD";
-    EXPECT_EQ(Sanitize("a\xFF" "b", false), "a" + r + "b");
-    EXPECT_EQ(Sanitize("\xC0\xAF", false), r + r);                // overlong '/'
-    EXPECT_EQ(Sanitize("\xED\xA0\x80", false), r);                // surrogate
-    EXPECT_EQ(Sanitize("\xF4\x90\x80\x80", false), r);            // beyond U+10FFFF
-    EXPECT_EQ(Sanitize("cut \xC5", false), "cut " + r);           // cut off at the end
-    EXPECT_EQ(Sanitize("\xE2\x82" "x", false), r + "x");          // cut off before a letter
-    EXPECT_EQ(Sanitize("\xC2\x1B", false), r + "^[");             // never swallows an escape
-}
-
 TEST(TerminalText, WrapsBetweenWordsWithinTheWidth)
 {
     EXPECT_EQ(Wrap("Vkládané Datum narození je menší než současné datum", 20),

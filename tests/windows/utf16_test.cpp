@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/windows/utf16.h"
+#include "platform/windows/win32_box.h"
 
 using platform::windows::ToUtf16;
 using platform::windows::ToUtf8;
@@ -32,4 +33,13 @@ TEST(Utf16, EmptyAndInvalidText)
     EXPECT_EQ(wide, L"");
     ASSERT_EQ(ToUtf16("a\xFF" "b", wide), platform::kOk);
     EXPECT_EQ(wide, L"a\uFFFDb");
+}
+
+TEST(BoxText, IsVisibleAsOnEveryPlatform)
+{
+    std::wstring wide;
+    ASSERT_EQ(platform::windows::BoxText(std::string("nul\0here", 8), false, wide), platform::kOk);
+    EXPECT_EQ(wide, L"nul^@here") << "MessageBoxW would end the text at the NUL";
+    ASSERT_EQ(platform::windows::BoxText("abc\xE2\x80\xAE" "fed\nZíbal", true, wide), platform::kOk);
+    EXPECT_EQ(wide, L"abc<U+202E>fed\nZ\u00EDbal");
 }
