@@ -34,6 +34,9 @@ std::string_view DescribeStatus(Status status) noexcept
     if (status == kDialogFailed) {
         return "dialogové okno nešlo zobrazit";
     }
+    if (status == kInternalError) {
+        return "vnitřní chyba programu";
+    }
     return "neznámá chyba";
 }
 

@@ -44,5 +44,6 @@ inline constexpr Status kNotADate{0xA0000002u};     // a text that is no date
 inline constexpr Status kInvalidDate{0xA0000003u};  // a number outside the years 100 to 9999
 inline constexpr Status kNotPrepared{0xA0000004u};  // a service called before the process start
 inline constexpr Status kDialogFailed{0xA0000005u};  // a dialog helper that failed or crashed
+inline constexpr Status kInternalError{0xA0000006u};  // an exception escaped: a fault of the program
 
 }  // namespace platform

@@ -1,18 +1,19 @@
-// The default terminate handler of GCC's C++ runtime names the exception
-// that escaped, and links in a demangler for that: a sixth to a third of the
-// program, on Linux paged in at every start. Only a fault in the program
-// itself can end up here, so a plain message does as well. Defining the
+// What ends the program when an exception escapes, a fault of the program
+// itself. GCC's C++ runtime would name the exception, linking in a demangler
+// for that (a sixth to a third of the program, on Linux paged in at every
+// start), on a standard error that a Windows program does not have. The
+// failure report tells the user instead, as it does every other failure:
+// on standard error on Linux, in an error box on Windows. Defining the
 // handler keeps the runtime's own out of the link.
-#include <cstdio>
 #include <cstdlib>
-#include <exception>
+
+#include "platform/failure.h"
 
 namespace __gnu_cxx {
 
 void __verbose_terminate_handler()
 {
-    // If standard error fails too, nothing is left to tell it with.
-    static_cast<void>(std::fputs("osoby: vnitřní chyba programu\n", stderr));
+    platform::ShowFailure({platform::kInternalError, nullptr, "Main"});
     std::abort();
 }
 

@@ -1,5 +1,6 @@
 // The Linux process start and its failure report on standard error.
 #include <chrono>
+#include <exception>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -24,4 +25,9 @@ TEST(ProcessStart, GivesTheExitCodeAndReportsTheFailure)
     EXPECT_EQ(platform::RunMain(MMain::Main), platform::kFailureExitCode);
     const std::string report = testing::internal::GetCapturedStderr();
     EXPECT_EQ(report, "osoby: operace MsgBox selhala: Input/output error (0x80070005)\n");
+}
+
+TEST(ProcessStart, AnEscapedExceptionIsReportedAsAnInternalError)
+{
+    EXPECT_DEATH(std::terminate(), "^osoby: operace Main selhala: vnitřní chyba programu \\(0xA0000006\\)\n$");
 }
