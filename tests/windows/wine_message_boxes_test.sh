@@ -5,12 +5,13 @@
 # with exit code 0. Saves a screenshot of each box. First, with no display at
 # all, the first box cannot be shown: the run must end through the error box
 # of the failure report, with exit code 1.
-#   wine_message_boxes_test.sh OSOBY_EXE SCREENSHOT_FOLDER WINE_PREFIX
+#   wine_message_boxes_test.sh OSOBY_EXE SCREENSHOT_FOLDER WINE_PREFIX WINE_LOADER
 set -euo pipefail
 source "$(dirname "$0")/../support/virtual_display.sh"
 exe=$1
 shots=$2
 export WINEPREFIX=$3
+wine=$4
 # No Mono or Gecko installer windows in a new prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$shots"
@@ -20,7 +21,7 @@ trap 'stop_virtual_display "${osoby_pid:-}"; wineserver -k 2>/dev/null || true; 
 # The prefix, made without a display, traces only the calls of MessageBoxW.
 (
     unset DISPLAY
-    WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d user32.MessageBoxW /f &&
+    WINEDEBUG=-all "$wine" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d user32.MessageBoxW /f &&
         wineserver -w
 ) >/dev/null 2>&1 || fail "could not prepare the Wine prefix"
 
@@ -55,7 +56,7 @@ expect_box() {
 }
 
 status=0
-(unset DISPLAY WAYLAND_DISPLAY; WINEDEBUG=-all,+relay wine "$exe" 2>"$work/no-display") || status=$?
+(unset DISPLAY WAYLAND_DISPLAY; WINEDEBUG=-all,+relay "$wine" "$exe" 2>"$work/no-display") || status=$?
 [[ $status -eq 1 ]] || fail "with no display the run ended with exit code $status, expected 1"
 expect_box "$(nth_call "$work/no-display" 1)" "Nevyplněno Nevyplněno narozen dne: Nevyplněno" "Informace o Osobě" 00000000
 failure_call=$(nth_call "$work/no-display" 2)
@@ -69,7 +70,7 @@ wineserver -k 2>/dev/null || true
 wineserver -w
 
 start_virtual_display "$work"
-WINEDEBUG=-all,+relay wine "$exe" 2>"$work/trace" &
+WINEDEBUG=-all,+relay "$wine" "$exe" 2>"$work/trace" &
 osoby_pid=$!
 
 # Today's run: the boxes of any day after 20.11.1999, as prompt|title|style.

@@ -1,0 +1,5 @@
+# Cross-building the 64-bit Windows program with MinGW-w64 (Debian's
+# g++-mingw-w64-x86-64).
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+set(MINGW_TRIPLET x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
