@@ -5,7 +5,7 @@
 
 int main(void)
 {
-    static const char *const boxes[] = {
+    static const char* const boxes[] = {
         "Informace o Osobě: Nevyplněno Nevyplněno narozen dne: Nevyplněno\n",
         "Informace o Osobě: Tarn Zíbal narozen dne: 1.1.1970\n",
         "Informace o Osobě: Ostin Murav narozen dne: 20.11.1972\n",

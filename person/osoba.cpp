@@ -38,16 +38,16 @@ Status TOsoba::ZobrazVse() const noexcept
 {
     const Hold hold(this);
     // Not filled in: 0.0 never reaches the date-to-text service.
-    Text datum;
-    std::string_view narozen = kNevyplneno;
+    Text date_text;
+    std::string_view born = kNevyplneno;
     if (m_DatumNarozeni != 0.0) {
-        if (const Status status = platform::DateToText(m_DatumNarozeni, datum); status.Failed()) {
+        if (const Status status = platform::DateToText(m_DatumNarozeni, date_text); status.Failed()) {
             return status;
         }
-        narozen = datum;
+        born = date_text;
     }
     Text prompt;
-    if (const Status status = platform::Join(prompt, {m_Jmeno, " ", m_Prijmeni, " narozen dne: ", narozen});
+    if (const Status status = platform::Join(prompt, {m_Jmeno, " ", m_Prijmeni, " narozen dne: ", born});
         status.Failed()) {
         return status;
     }
@@ -58,20 +58,20 @@ Status TOsoba::Vek(std::int16_t& vysledek) const noexcept
 {
     const Hold hold(this);
     vysledek = 0;
-    DATE dnes = 0.0;
-    int rok_dnes = 0;
-    int rok_narozeni = 0;
-    if (const Status status = platform::Today(dnes); status.Failed()) {
+    DATE today = 0.0;
+    int this_year = 0;
+    int birth_year = 0;
+    if (const Status status = platform::Today(today); status.Failed()) {
         return status;
     }
-    if (const Status status = platform::YearOfDate(dnes, rok_dnes); status.Failed()) {
+    if (const Status status = platform::YearOfDate(today, this_year); status.Failed()) {
         return status;
     }
-    if (const Status status = platform::YearOfDate(m_DatumNarozeni, rok_narozeni); status.Failed()) {
+    if (const Status status = platform::YearOfDate(m_DatumNarozeni, birth_year); status.Failed()) {
         return status;
     }
     // Both years lie within 100..9999, so the difference fits.
-    vysledek = static_cast<std::int16_t>(rok_dnes - rok_narozeni);
+    vysledek = static_cast<std::int16_t>(this_year - birth_year);
     return kOk;
 }
 
@@ -83,11 +83,11 @@ Status TOsoba::put_DatumNarozeni(DATE vData) noexcept
     if (!platform::IsDate(vData)) {
         return platform::kInvalidDate;
     }
-    DATE dnes = 0.0;
-    if (const Status status = platform::Today(dnes); status.Failed()) {
+    DATE today = 0.0;
+    if (const Status status = platform::Today(today); status.Failed()) {
         return status;
     }
-    if (dnes <= vData) {
+    if (today <= vData) {
         return platform::MsgBox("Vkládané Datum narození je menší než současné datum", platform::BoxStyle::Warning,
                                 "Chyba vstupu");
     }

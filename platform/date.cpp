@@ -12,7 +12,10 @@ constexpr sys_days kEpoch{year{1899} / December / 30};
 constexpr year kFirstYear{100};
 constexpr year kLastYear{9999};
 
-constexpr DATE Serial(year_month_day day) { return static_cast<DATE>((sys_days{day} - kEpoch).count()); }
+constexpr DATE Serial(year_month_day day)
+{
+    return static_cast<DATE>((sys_days{day} - kEpoch).count());
+}
 
 // The whole part is taken toward zero, so the bounds are open by one day.
 constexpr DATE kBeforeFirst = Serial(kFirstYear / January / 1) - 1.0;

@@ -26,7 +26,10 @@ Status CivilFromDate(DATE date, std::chrono::year_month_day& day) noexcept;
 Status YearOfDate(DATE date, int& year) noexcept;
 
 // A number turned into a date: the serial value itself.
-constexpr DATE NumberToDate(int number) noexcept { return static_cast<DATE>(number); }
+constexpr DATE NumberToDate(int number) noexcept
+{
+    return static_cast<DATE>(number);
+}
 
 // "day.month.year" with a one- or two-digit day and month and a four-digit
 // year, nothing before or after; gives midnight of that day.

@@ -11,30 +11,37 @@ void ReportFailure(Status status, const char* object, const char* operation)
 
 StatusCodeText::StatusCodeText(Status status) noexcept
 {
-    std::snprintf(text_, sizeof text_, "0x%08X", static_cast<unsigned>(status.Code()));
+    if (status.From() == Status::Source::Posix) {
+        std::snprintf(text_, sizeof text_, "errno %d", status.Number());
+    } else {
+        std::snprintf(text_, sizeof text_, "0x%08X", static_cast<unsigned>(status.Code()));
+    }
 }
 
 std::string_view DescribeStatus(Status status) noexcept
 {
-    if (status.IsSystemError()) {
-        return SystemErrorText(status.SystemError());
+    switch (status.From()) {
+    case Status::Source::Program:
+        break;
+    case Status::Source::Posix:
+    case Status::Source::Windows:
+        return SystemErrorText(status.Number());
+    case Status::Source::None:
+    case Status::Source::Unknown:
+        return "neznámá chyba";
     }
-    if (status == kOutOfMemory) {
+    switch (static_cast<Failure>(status.Number())) {
+    case Failure::OutOfMemory:
         return "nedostatek paměti";
-    }
-    if (status == kNotADate) {
+    case Failure::NotADate:
         return "text není datum";
-    }
-    if (status == kInvalidDate) {
+    case Failure::InvalidDate:
         return "datum mimo roky 100 až 9999";
-    }
-    if (status == kNotPrepared) {
+    case Failure::NotPrepared:
         return "běhové prostředí není připraveno";
-    }
-    if (status == kDialogFailed) {
+    case Failure::DialogFailed:
         return "dialogové okno nešlo zobrazit";
-    }
-    if (status == kInternalError) {
+    case Failure::InternalError:
         return "vnitřní chyba programu";
     }
     return "neznámá chyba";

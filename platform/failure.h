@@ -20,17 +20,19 @@ struct RunFailure {
 // What a failure status means, in words for the user.
 std::string_view DescribeStatus(Status status) noexcept;
 
-// A status code as reports show it: "0x8007001C".
+// A status code as reports show it: "errno 28" for a POSIX error, the whole
+// code otherwise ("0xA0000001", "0x80070005").
 class StatusCodeText {
 public:
     explicit StatusCodeText(Status status) noexcept;
     std::string_view View() const noexcept { return text_; }
 
 private:
-    char text_[11];
+    char text_[16];
 };
 
-// The operating system's words for one of its error numbers; per platform.
+// The operating system's words for one of its error numbers (errno, or
+// GetLastError on Windows); per platform.
 std::string_view SystemErrorText(int error) noexcept;
 
 // Shows a failure to the user; per platform.

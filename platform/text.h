@@ -17,6 +17,9 @@ using Text = std::string;
 Status Join(Text& out, std::initializer_list<std::string_view> parts) noexcept;
 
 // A copy of `value` in `out`, on the same terms as Join.
-inline Status Assign(Text& out, std::string_view value) noexcept { return Join(out, {value}); }
+inline Status Assign(Text& out, std::string_view value) noexcept
+{
+    return Join(out, {value});
+}
 
 }  // namespace platform

@@ -18,38 +18,46 @@ using platform::Ref;
 using platform::Status;
 using platform::Text;
 
-void Check(Status status, const char* person, const char* operation)
+// A person of the script with the label the failure report names it by.
+struct Labelled {
+    const Ref<TOsoba>& person;
+    const char* label;
+};
+
+// A failure goes to the failure report with the label of the person whose
+// operation failed, or null for a service.
+void Check(Status status, const char* label, const char* operation)
 {
     if (status.Failed()) {
-        platform::ReportFailure(status, person, operation);
+        platform::ReportFailure(status, label, operation);
     }
 }
 
-void SetBirthDate(TOsoba& osoba, const char* person, std::string_view text)
+void SetBirthDate(Labelled who, std::string_view text)
 {
     DATE date = 0.0;
     Check(platform::TextToDate(text, date), nullptr, "TextToDate");
-    Check(osoba.put_DatumNarozeni(date), person, "DatumNarozeni");
+    Check(who.person->put_DatumNarozeni(date), who.label, "DatumNarozeni");
 }
 
-void ReportAges(const TOsoba& a, const TOsoba& b)
+void ReportAges(Labelled a, Labelled b)
 {
     std::int16_t age_a = 0;
     std::int16_t age_b = 0;
-    Check(a.Vek(age_a), "A", "Vek");
-    Check(b.Vek(age_b), "B", "Vek");
+    Check(a.person->Vek(age_a), a.label, "Vek");
+    Check(b.person->Vek(age_b), b.label, "Vek");
     std::string_view relation = " je starší než ";
     if (!(age_a > age_b)) {
         // Both ages are asked again before the second comparison.
-        Check(a.Vek(age_a), "A", "Vek");
-        Check(b.Vek(age_b), "B", "Vek");
+        Check(a.person->Vek(age_a), a.label, "Vek");
+        Check(b.person->Vek(age_b), b.label, "Vek");
         relation = age_a < age_b ? " je mladší než " : " je stejně starý jako ";
     }
     Text s1;
     Text s2;
     Text prompt;
-    Check(a.CeleJmeno(s1), "A", "CeleJmeno");
-    Check(b.CeleJmeno(s2), "B", "CeleJmeno");
+    Check(a.person->CeleJmeno(s1), a.label, "CeleJmeno");
+    Check(b.person->CeleJmeno(s2), b.label, "CeleJmeno");
     Check(platform::Join(prompt, {s1, relation, s2}), nullptr, "Join");
     Check(platform::MsgBox(prompt, platform::BoxStyle::Information, "Osoby"), nullptr, "MsgBox");
 }
@@ -69,18 +77,18 @@ void Main()
 
     Check(A->put_Jmeno("Tarn"), "A", "Jmeno");
     Check(A->put_Prijmeni("Zíbal"), "A", "Prijmeni");
-    SetBirthDate(*A, "A", "1.1.1970");
+    SetBirthDate({A, "A"}, "1.1.1970");
 
     Check(B->put_Jmeno("Ostin"), "B", "Jmeno");
     Check(B->put_Prijmeni("Murav"), "B", "Prijmeni");
-    SetBirthDate(*B, "B", "20.11.1972");
+    SetBirthDate({B, "B"}, "20.11.1972");
 
     Check(A->ZobrazVse(), "A", "ZobrazVse");
     Check(B->ZobrazVse(), "B", "ZobrazVse");
 
-    ReportAges(*A, *B);
+    ReportAges({A, "A"}, {B, "B"});
 
-    SetBirthDate(*B, "B", "20.11.1999");
+    SetBirthDate({B, "B"}, "20.11.1999");
 
     A.Reset();
     B.Reset();

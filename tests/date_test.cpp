@@ -89,10 +89,10 @@ TEST(Dates, TextHasNoLeadingZerosInDayAndMonthAndAFourDigitYear)
 
 TEST(Dates, TextThatIsNoDateIsRefused)
 {
-    for (const char* text : {"", "31.2.1970", "29.2.1900", "0.1.1970", "1.0.1970", "1.13.1970", " 1.1.1970",
-                             "1.1.1970 ", "1.1.70", "1.1.19700", "1.1.1970x", "001.1.1970", "1.001.1970", "1/1/1970",
-                             "1..1970", "1.1.", "1.1.0099", "1.1.0000", "+1.1.1970", "1.-1.1970", "a.b.cdef",
-                             "1.1.1970\n", "1.1\0.1970"}) {
+    for (const char* text :
+         {"",         "31.2.1970", "29.2.1900", "0.1.1970",   "1.0.1970",   "1.13.1970",  " 1.1.1970", "1.1.1970 ",
+          "1.1.70",   "1.1.19700", "1.1.1970x", "001.1.1970", "1.001.1970", "1/1/1970",   "1..1970",   "1.1.",
+          "1.1.0099", "1.1.0000",  "+1.1.1970", "1.-1.1970",  "a.b.cdef",   "1.1.1970\n", "1.1\0.1970"}) {
         DATE date = 42.0;
         EXPECT_EQ(platform::TextToDate(text, date), platform::kNotADate) << '"' << text << '"';
         EXPECT_EQ(date, 42.0) << text;
@@ -126,6 +126,6 @@ TEST(Dates, TodayIsMidnightOfTheClocksDay)
     EXPECT_EQ(ToText(today), "7.12.2026");
     EXPECT_EQ(today, std::floor(today));
 
-    runtime.clock.failure = platform::Status::FromSystemError(75);
+    runtime.clock.failure = platform::Status::FromPosixError(75);
     EXPECT_TRUE(platform::Today(today).Failed());
 }

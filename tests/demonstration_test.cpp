@@ -31,8 +31,7 @@ const ShownBox kRefused = RefusedDateBox();
 const std::vector<ShownBox> kAfter1999 = {kNobody, kTarn, kOstin, kOlder};
 const std::vector<ShownBox> kAfter1972 = {kNobody, kTarn, kOstin, kOlder, kRefused};
 const std::vector<ShownBox> kAfter1970 = {kNobody, kRefused, kTarn, kOstinUnborn, kYounger, kRefused};
-const std::vector<ShownBox> kUpTo1970 = {kNobody,      kRefused, kRefused, kTarnUnborn,
-                                         kOstinUnborn, kSameAge, kRefused};
+const std::vector<ShownBox> kUpTo1970 = {kNobody, kRefused, kRefused, kTarnUnborn, kOstinUnborn, kSameAge, kRefused};
 
 struct RunCase {
     year_month_day today;

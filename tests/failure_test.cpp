@@ -68,34 +68,32 @@ TEST_P(BoxFailure, EndsTheRunThroughTheReportNamingTheOperation)
 
 INSTANTIATE_TEST_SUITE_P(
     EveryBoxOfEveryWindow, BoxFailure,
-    testing::Values(BoxFailureCase{2026y / December / 7,
-                                   {{"A", "ZobrazVse"}, {"A", "ZobrazVse"}, {"B", "ZobrazVse"}, {"", "MsgBox"}}},
-                    BoxFailureCase{1985y / June / 15,
-                                   {{"A", "ZobrazVse"},
-                                    {"A", "ZobrazVse"},
-                                    {"B", "ZobrazVse"},
-                                    {"", "MsgBox"},
-                                    {"B", "DatumNarozeni"}}},
-                    BoxFailureCase{1971y / June / 15,
-                                   {{"A", "ZobrazVse"},
-                                    {"B", "DatumNarozeni"},
-                                    {"A", "ZobrazVse"},
-                                    {"B", "ZobrazVse"},
-                                    {"", "MsgBox"},
-                                    {"B", "DatumNarozeni"}}},
-                    BoxFailureCase{1960y / June / 15,
-                                   {{"A", "ZobrazVse"},
-                                    {"A", "DatumNarozeni"},
-                                    {"B", "DatumNarozeni"},
-                                    {"A", "ZobrazVse"},
-                                    {"B", "ZobrazVse"},
-                                    {"", "MsgBox"},
-                                    {"B", "DatumNarozeni"}}}));
+    testing::Values(
+        BoxFailureCase{2026y / December / 7,
+                       {{"A", "ZobrazVse"}, {"A", "ZobrazVse"}, {"B", "ZobrazVse"}, {"", "MsgBox"}}},
+        BoxFailureCase{
+            1985y / June / 15,
+            {{"A", "ZobrazVse"}, {"A", "ZobrazVse"}, {"B", "ZobrazVse"}, {"", "MsgBox"}, {"B", "DatumNarozeni"}}},
+        BoxFailureCase{1971y / June / 15,
+                       {{"A", "ZobrazVse"},
+                        {"B", "DatumNarozeni"},
+                        {"A", "ZobrazVse"},
+                        {"B", "ZobrazVse"},
+                        {"", "MsgBox"},
+                        {"B", "DatumNarozeni"}}},
+        BoxFailureCase{1960y / June / 15,
+                       {{"A", "ZobrazVse"},
+                        {"A", "DatumNarozeni"},
+                        {"B", "DatumNarozeni"},
+                        {"A", "ZobrazVse"},
+                        {"B", "ZobrazVse"},
+                        {"", "MsgBox"},
+                        {"B", "DatumNarozeni"}}}));
 
 TEST(ClockFailure, EndsTheRunAtTheFirstBirthDate)
 {
     FakeRuntime runtime(2026y / December / 7);
-    runtime.clock.failure = platform::Status::FromSystemError(75);
+    runtime.clock.failure = platform::Status::FromPosixError(75);
     const Reported reported = RunMain();
     ASSERT_TRUE(reported.failed);
     EXPECT_EQ(reported.status, runtime.clock.failure);

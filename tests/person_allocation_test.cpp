@@ -23,18 +23,18 @@ using platform::Text;
 namespace {
 
 struct Fields {
-    Text jmeno;
-    Text prijmeni;
-    DATE datum = 0.0;
+    Text first_name;
+    Text surname;
+    DATE birth_date = 0.0;
     friend bool operator==(const Fields&, const Fields&) = default;
 };
 
-Fields Read(const TOsoba& osoba)
+Fields Read(const TOsoba& person)
 {
     Fields fields;
-    EXPECT_EQ(osoba.get_Jmeno(fields.jmeno), kOk);
-    EXPECT_EQ(osoba.get_Prijmeni(fields.prijmeni), kOk);
-    EXPECT_EQ(osoba.get_DatumNarozeni(fields.datum), kOk);
+    EXPECT_EQ(person.get_Jmeno(fields.first_name), kOk);
+    EXPECT_EQ(person.get_Prijmeni(fields.surname), kOk);
+    EXPECT_EQ(person.get_DatumNarozeni(fields.birth_date), kOk);
     return fields;
 }
 
@@ -64,10 +64,18 @@ struct Operation {
 const std::vector<Operation> kOperations = {
     {"CeleJmeno", true, [](TOsoba& o) { return Get([&](Text& out) { return o.CeleJmeno(out); }); }},
     {"ZobrazVse", true, [](TOsoba& o) { return o.ZobrazVse(); }},
-    {"Vek", false, [](TOsoba& o) { std::int16_t out = 0; return o.Vek(out); }},
+    {"Vek", false,
+     [](TOsoba& o) {
+         std::int16_t out = 0;
+         return o.Vek(out);
+     }},
     {"DatumNarozeni stored", false, [](TOsoba& o) { return o.put_DatumNarozeni(kToday - 2.0); }},
     {"DatumNarozeni refused", true, [](TOsoba& o) { return o.put_DatumNarozeni(kToday); }},
-    {"get DatumNarozeni", false, [](TOsoba& o) { DATE out = 0.0; return o.get_DatumNarozeni(out); }},
+    {"get DatumNarozeni", false,
+     [](TOsoba& o) {
+         DATE out = 0.0;
+         return o.get_DatumNarozeni(out);
+     }},
     {"Prijmeni", true, [](TOsoba& o) { return o.put_Prijmeni(kNew); }},
     {"get Prijmeni", true, [](TOsoba& o) { return Get([&](Text& out) { return o.get_Prijmeni(out); }); }},
     {"Jmeno", true, [](TOsoba& o) { return o.put_Jmeno(kNew); }},
@@ -83,18 +91,18 @@ TEST(PersonAllocationFailure, LeavesEveryFieldAsItWas)
         int failures = 0;
         for (long n = 1;; ++n) {
             SCOPED_TRACE(testing::Message() << operation.name << ", allocation " << n);
-            Ref<TOsoba> osoba;
-            ASSERT_EQ(platform::CreateObject(osoba), kOk);
-            ASSERT_EQ(osoba->put_Jmeno(kOld), kOk);
-            ASSERT_EQ(osoba->put_Prijmeni(kOld + "p"), kOk);
-            ASSERT_EQ(osoba->put_DatumNarozeni(kToday - 100.0), kOk);
-            const Fields before = Read(*osoba);
+            Ref<TOsoba> person;
+            ASSERT_EQ(platform::CreateObject(person), kOk);
+            ASSERT_EQ(person->put_Jmeno(kOld), kOk);
+            ASSERT_EQ(person->put_Prijmeni(kOld + "p"), kOk);
+            ASSERT_EQ(person->put_DatumNarozeni(kToday - 100.0), kOk);
+            const Fields before = Read(*person);
 
             Status status;
             bool injected = false;
             {
                 testing_support::AllocationFaults faults(n);
-                status = operation.call(*osoba);
+                status = operation.call(*person);
                 injected = faults.Injected();
             }
             if (!injected) {
@@ -103,7 +111,7 @@ TEST(PersonAllocationFailure, LeavesEveryFieldAsItWas)
             }
             ++failures;
             EXPECT_EQ(status, platform::kOutOfMemory);
-            EXPECT_EQ(Read(*osoba), before);
+            EXPECT_EQ(Read(*person), before);
         }
         EXPECT_EQ(failures > 0, operation.allocates) << operation.name;
     }

@@ -19,30 +19,30 @@ namespace {
 
 class PersonRecord : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(platform::CreateObject(osoba), kOk); }
+    void SetUp() override { ASSERT_EQ(platform::CreateObject(person), kOk); }
 
     Text Jmeno() const
     {
         Text text;
-        EXPECT_EQ(osoba->get_Jmeno(text), kOk);
+        EXPECT_EQ(person->get_Jmeno(text), kOk);
         return text;
     }
     Text Prijmeni() const
     {
         Text text;
-        EXPECT_EQ(osoba->get_Prijmeni(text), kOk);
+        EXPECT_EQ(person->get_Prijmeni(text), kOk);
         return text;
     }
     DATE Datum() const
     {
         DATE date = -1.0;
-        EXPECT_EQ(osoba->get_DatumNarozeni(date), kOk);
+        EXPECT_EQ(person->get_DatumNarozeni(date), kOk);
         return date;
     }
 
     FakeRuntime runtime{2026y / December / 7};
     const DATE today = platform::DateFromCivil(2026y / December / 7);
-    Ref<TOsoba> osoba;
+    Ref<TOsoba> person;
 };
 
 }  // namespace
@@ -58,18 +58,18 @@ TEST_F(PersonRecord, ANewPersonIsNotFilledIn)
 TEST_F(PersonRecord, NamesAreStoredAsGivenAndCopied)
 {
     std::string caller = "Tarn";
-    ASSERT_EQ(osoba->put_Jmeno(caller), kOk);
+    ASSERT_EQ(person->put_Jmeno(caller), kOk);
     caller[0] = 'K';
     EXPECT_EQ(Jmeno(), "Tarn");
 
-    ASSERT_EQ(osoba->put_Prijmeni("  Zíbal\t"), kOk);
+    ASSERT_EQ(person->put_Prijmeni("  Zíbal\t"), kOk);
     EXPECT_EQ(Prijmeni(), "  Zíbal\t");
 
-    ASSERT_EQ(osoba->put_Jmeno(""), kOk);
+    ASSERT_EQ(person->put_Jmeno(""), kOk);
     EXPECT_EQ(Jmeno(), "");
 
     Text copy;
-    ASSERT_EQ(osoba->get_Prijmeni(copy), kOk);
+    ASSERT_EQ(person->get_Prijmeni(copy), kOk);
     copy += " changed";
     EXPECT_EQ(Prijmeni(), "  Zíbal\t");
     EXPECT_TRUE(runtime.box.shown.empty());
@@ -77,20 +77,20 @@ TEST_F(PersonRecord, NamesAreStoredAsGivenAndCopied)
 
 TEST_F(PersonRecord, ADateBeforeTodayIsStoredSilently)
 {
-    ASSERT_EQ(osoba->put_DatumNarozeni(today - 0.25), kOk);  // yesterday, 18:00
+    ASSERT_EQ(person->put_DatumNarozeni(today - 0.25), kOk);  // yesterday, 18:00
     EXPECT_EQ(Datum(), today - 0.25);
-    ASSERT_EQ(osoba->put_DatumNarozeni(today - 1.0), kOk);
+    ASSERT_EQ(person->put_DatumNarozeni(today - 1.0), kOk);
     EXPECT_EQ(Datum(), today - 1.0);
-    ASSERT_EQ(osoba->put_DatumNarozeni(platform::DateFromCivil(100y / January / 1)), kOk);
+    ASSERT_EQ(person->put_DatumNarozeni(platform::DateFromCivil(100y / January / 1)), kOk);
     EXPECT_TRUE(runtime.box.shown.empty());
 }
 
 TEST_F(PersonRecord, TodayOrLaterIsRefusedWithAWarningAndSuccess)
 {
     const DATE stored = today - 100.0;
-    ASSERT_EQ(osoba->put_DatumNarozeni(stored), kOk);
+    ASSERT_EQ(person->put_DatumNarozeni(stored), kOk);
     for (const DATE refused : {today, today + 0.5, today + 0.999, today + 1.0, today + 5000.0}) {
-        EXPECT_EQ(osoba->put_DatumNarozeni(refused), kOk) << refused;
+        EXPECT_EQ(person->put_DatumNarozeni(refused), kOk) << refused;
         EXPECT_EQ(Datum(), stored) << refused;
     }
     ASSERT_EQ(runtime.box.shown.size(), 5u);
@@ -103,10 +103,10 @@ TEST_F(PersonRecord, TheRuleReadsTheClockOnEveryCall)
 {
     const DATE day = platform::DateFromCivil(2000y / June / 1);
     runtime.clock.today = 2000y / June / 1;
-    ASSERT_EQ(osoba->put_DatumNarozeni(day), kOk);
+    ASSERT_EQ(person->put_DatumNarozeni(day), kOk);
     EXPECT_EQ(Datum(), 0.0);
     runtime.clock.today = 2000y / June / 2;
-    ASSERT_EQ(osoba->put_DatumNarozeni(day), kOk);
+    ASSERT_EQ(person->put_DatumNarozeni(day), kOk);
     EXPECT_EQ(Datum(), day);
     EXPECT_EQ(runtime.clock.reads, 2);
     EXPECT_EQ(runtime.box.shown.size(), 1u);
@@ -114,18 +114,18 @@ TEST_F(PersonRecord, TheRuleReadsTheClockOnEveryCall)
 
 TEST_F(PersonRecord, ZeroMakesTheDateNotFilledInAgain)
 {
-    ASSERT_EQ(osoba->put_DatumNarozeni(today - 10.0), kOk);
-    ASSERT_EQ(osoba->put_DatumNarozeni(platform::NumberToDate(0)), kOk);
+    ASSERT_EQ(person->put_DatumNarozeni(today - 10.0), kOk);
+    ASSERT_EQ(person->put_DatumNarozeni(platform::NumberToDate(0)), kOk);
     EXPECT_EQ(Datum(), 0.0);
     EXPECT_TRUE(runtime.box.shown.empty());
 }
 
 TEST_F(PersonRecord, ANumberThatIsNoDateFailsAndChangesNothing)
 {
-    ASSERT_EQ(osoba->put_DatumNarozeni(today - 10.0), kOk);
+    ASSERT_EQ(person->put_DatumNarozeni(today - 10.0), kOk);
     for (const DATE bad : {std::numeric_limits<DATE>::quiet_NaN(), -std::numeric_limits<DATE>::infinity(),
                            platform::DateFromCivil(99y / December / 31), -1e9}) {
-        EXPECT_EQ(osoba->put_DatumNarozeni(bad), platform::kInvalidDate) << bad;
+        EXPECT_EQ(person->put_DatumNarozeni(bad), platform::kInvalidDate) << bad;
         EXPECT_EQ(Datum(), today - 10.0);
     }
     EXPECT_TRUE(runtime.box.shown.empty());
@@ -134,10 +134,10 @@ TEST_F(PersonRecord, ANumberThatIsNoDateFailsAndChangesNothing)
 TEST_F(PersonRecord, AFailingServiceFailsTheSetterAndKeepsTheDate)
 {
     runtime.box.fail_at = 0;
-    EXPECT_EQ(osoba->put_DatumNarozeni(today), runtime.box.failure);
+    EXPECT_EQ(person->put_DatumNarozeni(today), runtime.box.failure);
     EXPECT_EQ(Datum(), 0.0);
 
-    runtime.clock.failure = platform::Status::FromSystemError(75);
-    EXPECT_EQ(osoba->put_DatumNarozeni(today - 3.0), runtime.clock.failure);
+    runtime.clock.failure = platform::Status::FromPosixError(75);
+    EXPECT_EQ(person->put_DatumNarozeni(today - 3.0), runtime.clock.failure);
     EXPECT_EQ(Datum(), 0.0);
 }

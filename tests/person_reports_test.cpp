@@ -19,29 +19,29 @@ namespace {
 
 class PersonReports : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(platform::CreateObject(osoba), kOk); }
+    void SetUp() override { ASSERT_EQ(platform::CreateObject(person), kOk); }
 
-    void Fill(const std::string& jmeno, const std::string& prijmeni, year_month_day narozen)
+    void Fill(const std::string& first_name, const std::string& surname, year_month_day born)
     {
-        ASSERT_EQ(osoba->put_Jmeno(jmeno), kOk);
-        ASSERT_EQ(osoba->put_Prijmeni(prijmeni), kOk);
-        ASSERT_EQ(osoba->put_DatumNarozeni(platform::DateFromCivil(narozen)), kOk);
+        ASSERT_EQ(person->put_Jmeno(first_name), kOk);
+        ASSERT_EQ(person->put_Prijmeni(surname), kOk);
+        ASSERT_EQ(person->put_DatumNarozeni(platform::DateFromCivil(born)), kOk);
     }
     Text CeleJmeno() const
     {
         Text text;
-        EXPECT_EQ(osoba->CeleJmeno(text), kOk);
+        EXPECT_EQ(person->CeleJmeno(text), kOk);
         return text;
     }
     std::int16_t Vek() const
     {
         std::int16_t age = -1;
-        EXPECT_EQ(osoba->Vek(age), kOk);
+        EXPECT_EQ(person->Vek(age), kOk);
         return age;
     }
 
     FakeRuntime runtime{2026y / December / 7};
-    Ref<TOsoba> osoba;
+    Ref<TOsoba> person;
 };
 
 }  // namespace
@@ -50,7 +50,7 @@ TEST_F(PersonReports, ANewPerson)
 {
     EXPECT_EQ(CeleJmeno(), "Nevyplněno Nevyplněno");
     EXPECT_EQ(Vek(), 2026 - 1899);
-    ASSERT_EQ(osoba->ZobrazVse(), kOk);
+    ASSERT_EQ(person->ZobrazVse(), kOk);
     ASSERT_EQ(runtime.box.shown.size(), 1u);
     EXPECT_EQ(runtime.box.shown[0], PersonBox("Nevyplněno Nevyplněno narozen dne: Nevyplněno"));
 }
@@ -60,7 +60,7 @@ TEST_F(PersonReports, AFilledInPerson)
     Fill("Tarn", "Zíbal", 1970y / January / 1);
     EXPECT_EQ(CeleJmeno(), "Tarn Zíbal");
     EXPECT_EQ(Vek(), 56);
-    ASSERT_EQ(osoba->ZobrazVse(), kOk);
+    ASSERT_EQ(person->ZobrazVse(), kOk);
     ASSERT_EQ(runtime.box.shown.size(), 1u);
     EXPECT_EQ(runtime.box.shown[0], PersonBox("Tarn Zíbal narozen dne: 1.1.1970"));
 }
@@ -69,14 +69,14 @@ TEST_F(PersonReports, AnEmptyFirstNameLeavesTheSpace)
 {
     Fill("", "Zíbal", 1970y / January / 1);
     EXPECT_EQ(CeleJmeno(), " Zíbal");
-    ASSERT_EQ(osoba->ZobrazVse(), kOk);
+    ASSERT_EQ(person->ZobrazVse(), kOk);
     EXPECT_EQ(runtime.box.shown.at(0).prompt, " Zíbal narozen dne: 1.1.1970");
 }
 
 TEST_F(PersonReports, TheDateShownIsTheDayWithoutItsTime)
 {
-    ASSERT_EQ(osoba->put_DatumNarozeni(platform::DateFromCivil(1972y / November / 20) + 0.75), kOk);
-    ASSERT_EQ(osoba->ZobrazVse(), kOk);
+    ASSERT_EQ(person->put_DatumNarozeni(platform::DateFromCivil(1972y / November / 20) + 0.75), kOk);
+    ASSERT_EQ(person->ZobrazVse(), kOk);
     EXPECT_EQ(runtime.box.shown.at(0).prompt, "Nevyplněno Nevyplněno narozen dne: 20.11.1972");
 }
 
@@ -87,8 +87,8 @@ TEST_F(PersonReports, AgeCountsCalendarYearsOnly)
     EXPECT_EQ(Vek(), 1);
 
     Fill("A", "B", 1972y / November / 20);
-    for (const year_month_day day : {2026y / January / 1, 2026y / November / 19, 2026y / November / 20,
-                                     2026y / December / 31}) {
+    for (const year_month_day day :
+         {2026y / January / 1, 2026y / November / 19, 2026y / November / 20, 2026y / December / 31}) {
         runtime.clock.today = day;
         EXPECT_EQ(Vek(), 54) << static_cast<unsigned>(day.month()) << "/" << static_cast<unsigned>(day.day());
     }
@@ -97,8 +97,8 @@ TEST_F(PersonReports, AgeCountsCalendarYearsOnly)
 TEST_F(PersonReports, ClearingTheDateShowsNotFilledInAgain)
 {
     Fill("Tarn", "Zíbal", 1970y / January / 1);
-    ASSERT_EQ(osoba->put_DatumNarozeni(0.0), kOk);
-    ASSERT_EQ(osoba->ZobrazVse(), kOk);
+    ASSERT_EQ(person->put_DatumNarozeni(0.0), kOk);
+    ASSERT_EQ(person->ZobrazVse(), kOk);
     EXPECT_EQ(runtime.box.shown.at(0).prompt, "Tarn Zíbal narozen dne: Nevyplněno");
     EXPECT_EQ(Vek(), 2026 - 1899);
 }
@@ -109,22 +109,22 @@ TEST_F(PersonReports, ReportsChangeNothing)
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(CeleJmeno(), "Tarn Zíbal");
         EXPECT_EQ(Vek(), 56);
-        ASSERT_EQ(osoba->ZobrazVse(), kOk);
+        ASSERT_EQ(person->ZobrazVse(), kOk);
     }
     ASSERT_EQ(runtime.box.shown.size(), 3u);
     EXPECT_EQ(runtime.box.shown[2], runtime.box.shown[0]);
     DATE date = 0.0;
-    ASSERT_EQ(osoba->get_DatumNarozeni(date), kOk);
+    ASSERT_EQ(person->get_DatumNarozeni(date), kOk);
     EXPECT_EQ(date, platform::DateFromCivil(1970y / January / 1));
 }
 
 TEST_F(PersonReports, AFailingServiceFailsTheReport)
 {
     runtime.box.fail_at = 0;
-    EXPECT_EQ(osoba->ZobrazVse(), runtime.box.failure);
+    EXPECT_EQ(person->ZobrazVse(), runtime.box.failure);
 
-    runtime.clock.failure = platform::Status::FromSystemError(75);
+    runtime.clock.failure = platform::Status::FromPosixError(75);
     std::int16_t age = 33;
-    EXPECT_EQ(osoba->Vek(age), runtime.clock.failure);
+    EXPECT_EQ(person->Vek(age), runtime.clock.failure);
     EXPECT_EQ(age, 0) << "the output is 0 unless the operation succeeds";
 }

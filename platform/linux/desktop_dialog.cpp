@@ -9,7 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/linux/fd_io.h"
+#include "platform/posix/fd_io.h"
 #include "platform/visible_text.h"
 
 extern char** environ;
@@ -94,7 +94,7 @@ Status RunHelper(const std::string& path, const std::vector<std::string>& argume
 
     posix_spawn_file_actions_t actions;
     if (const int error = ::posix_spawn_file_actions_init(&actions); error != 0) {
-        return Status::FromSystemError(error);
+        return Status::FromPosixError(error);
     }
     int error = ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     if (error == 0) {
@@ -109,13 +109,13 @@ Status RunHelper(const std::string& path, const std::vector<std::string>& argume
     }
     ::posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {
-        return Status::FromSystemError(error);
+        return Status::FromPosixError(error);
     }
 
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) {
         if (errno != EINTR) {
-            return Status::FromSystemError(errno);
+            return Status::FromPosixError(errno);
         }
     }
     // 0 is OK.
@@ -157,8 +157,7 @@ std::optional<DialogHelper> FindDialogHelper(const char* wayland_display, const 
     return std::nullopt;
 }
 
-std::vector<std::string> DialogArguments(Helper helper, std::string_view prompt, BoxStyle style,
-                                         std::string_view title)
+std::vector<std::string> DialogArguments(Helper helper, std::string_view prompt, BoxStyle style, std::string_view title)
 {
     // Control characters shown visibly and invalid UTF-8 replaced, as in a
     // terminal; line breaks stay.
@@ -176,13 +175,13 @@ std::vector<std::string> DialogArguments(Helper helper, std::string_view prompt,
     return {"--title=" + safe_title, (style == BoxStyle::Warning ? "--sorry=" : "--msgbox=") + QtLiteral(safe_prompt)};
 }
 
-DesktopDialogBox::DesktopDialogBox(DialogHelper helper) noexcept : helper_(std::move(helper)) {}
+DesktopDialogMsgBox::DesktopDialogMsgBox(DialogHelper helper) noexcept : helper_(std::move(helper)) {}
 
-Status DesktopDialogBox::Show(std::string_view prompt, BoxStyle style, std::string_view title) noexcept
+Status DesktopDialogMsgBox::Show(std::string_view prompt, BoxStyle style, std::string_view title) noexcept
 {
     const int error_output = ::memfd_create("dialog-errors", MFD_CLOEXEC);
     if (error_output < 0) {
-        return Status::FromSystemError(errno);
+        return Status::FromPosixError(errno);
     }
     Status status = kOk;
     try {

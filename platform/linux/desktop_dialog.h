@@ -33,9 +33,9 @@ std::vector<std::string> DialogArguments(Helper helper, std::string_view prompt,
 
 // Shows each box through the helper and waits until the user closes it: OK,
 // the close button and Escape all dismiss it.
-class DesktopDialogBox final : public MsgBoxService {
+class DesktopDialogMsgBox final : public MsgBoxService {
 public:
-    explicit DesktopDialogBox(DialogHelper helper) noexcept;
+    explicit DesktopDialogMsgBox(DialogHelper helper) noexcept;
     Status Show(std::string_view prompt, BoxStyle style, std::string_view title) noexcept override;
 
 private:

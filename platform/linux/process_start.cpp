@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include "platform/linux/desktop_dialog.h"
-#include "platform/linux/local_clock.h"
-#include "platform/linux/terminal_box.h"
+#include "platform/local_clock.h"
+#include "platform/posix/terminal_box.h"
 #include "platform/process_start.h"
 #include "platform/runtime.h"
 #include "startup/mmain.h"
@@ -21,14 +21,14 @@ int main()
     // Desktop dialogs where a desktop session and a dialog helper are there,
     // the terminal box otherwise; chosen once, for the whole run.
     platform::terminal::TerminalMsgBox terminal_box(STDOUT_FILENO, STDIN_FILENO);
-    std::optional<platform::desktop::DesktopDialogBox> dialog_box;
+    std::optional<platform::desktop::DesktopDialogMsgBox> dialog_box;
     if (auto helper = platform::desktop::FindDialogHelper(std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"),
                                                           std::getenv("PATH"))) {
         dialog_box.emplace(std::move(*helper));
     }
     platform::MsgBoxService& box = dialog_box ? static_cast<platform::MsgBoxService&>(*dialog_box) : terminal_box;
 
-    platform::posix::LocalClock clock;
+    platform::LocalClock clock;
     const platform::ScopedRuntime runtime(box, clock);
     return platform::RunMain(MMain::Main);
 }

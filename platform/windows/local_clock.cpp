@@ -1,8 +1,8 @@
-#include "platform/windows/local_clock.h"
+#include "platform/local_clock.h"
 
 #include "platform/windows/win32.h"
 
-namespace platform::windows {
+namespace platform {
 
 Status LocalClock::Today(std::chrono::year_month_day& today) noexcept
 {
@@ -12,4 +12,4 @@ Status LocalClock::Today(std::chrono::year_month_day& today) noexcept
     return kOk;
 }
 
-}  // namespace platform::windows
+}  // namespace platform

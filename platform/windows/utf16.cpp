@@ -16,7 +16,7 @@ Status ToUtf16(std::string_view text, std::wstring& out) noexcept
     // Without MB_ERR_INVALID_CHARS, invalid sequences become U+FFFD.
     const int wide_length = length == 0 ? 0 : ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
     if (length != 0 && wide_length == 0) {
-        return Status::FromSystemError(static_cast<int>(::GetLastError()));
+        return Status::FromWindowsError(::GetLastError());
     }
     try {
         std::wstring wide(static_cast<std::size_t>(wide_length), L'\0');

@@ -36,7 +36,7 @@ Status Win32MsgBox::Show(std::string_view prompt, BoxStyle style, std::string_vi
     // A dismissed box gives its button; 0 is a box that could not be shown,
     // and so is -1, which Wine gives where there is no display.
     if (::MessageBoxW(nullptr, wide_prompt.c_str(), wide_title.c_str(), static_cast<UINT>(style)) <= 0) {
-        return Status::FromSystemError(static_cast<int>(::GetLastError()));
+        return Status::FromWindowsError(::GetLastError());
     }
     return kOk;
 }

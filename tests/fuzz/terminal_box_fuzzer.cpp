@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/linux/terminal_box.h"
+#include "platform/posix/terminal_box.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // The first byte picks the style and the terminal's width; the rest up to
     // the first NUL is the title, after it the prompt.
-    const auto style = data[0] % 3 == 0 ? platform::BoxStyle::Plain
+    const auto style = data[0] % 3 == 0   ? platform::BoxStyle::Plain
                        : data[0] % 3 == 1 ? platform::BoxStyle::Warning
                                           : platform::BoxStyle::Information;
     const int columns = data[1];

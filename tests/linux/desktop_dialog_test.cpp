@@ -14,7 +14,7 @@
 
 using platform::BoxStyle;
 using platform::kOk;
-using platform::desktop::DesktopDialogBox;
+using platform::desktop::DesktopDialogMsgBox;
 using platform::desktop::DialogHelper;
 using platform::desktop::FindDialogHelper;
 using platform::desktop::Helper;
@@ -54,7 +54,7 @@ protected:
     platform::Status ShowWith(const std::string& helper, std::string_view prompt, BoxStyle style,
                               std::string_view title, Helper kind = Helper::Zenity)
     {
-        DesktopDialogBox box(DialogHelper{kind, helper});
+        DesktopDialogMsgBox box(DialogHelper{kind, helper});
         return box.Show(prompt, style, title);
     }
 
@@ -86,8 +86,9 @@ TEST_F(DesktopDialog, OnlyADesktopSessionWithAHelperGetsDialogs)
 TEST_F(DesktopDialog, ZenityGetsTheExactTextsAndStyle)
 {
     const std::string zenity = StandIn("zenity");
-    ASSERT_EQ(ShowWith(zenity, "Vkládané Datum narození je menší než současné datum", BoxStyle::Warning, "Chyba vstupu"),
-              kOk);
+    ASSERT_EQ(
+        ShowWith(zenity, "Vkládané Datum narození je menší než současné datum", BoxStyle::Warning, "Chyba vstupu"),
+        kOk);
     EXPECT_EQ(Recorded(), (std::vector<std::string>{"--warning", "--no-markup", "--title=Chyba vstupu",
                                                     "--text=Vkládané Datum narození je menší než současné datum"}));
     ASSERT_EQ(ShowWith(zenity, "Tarn Zíbal je starší než Ostin Murav", BoxStyle::Information, "Osoby"), kOk);
@@ -112,9 +113,9 @@ TEST_F(DesktopDialog, KDialogGetsEscapedRichText)
 {
     const std::string kdialog = StandIn("kdialog");
     ASSERT_EQ(ShowWith(kdialog, "<b>Tarn</b> & \"co\"\n-x", BoxStyle::Warning, "Chyba vstupu", Helper::KDialog), kOk);
-    EXPECT_EQ(Recorded(), (std::vector<std::string>{
-                              "--title=Chyba vstupu",
-                              "--sorry=<qt>&lt;b&gt;Tarn&lt;/b&gt; &amp; &quot;co&quot;<br>-x</qt>"}));
+    EXPECT_EQ(Recorded(),
+              (std::vector<std::string>{"--title=Chyba vstupu",
+                                        "--sorry=<qt>&lt;b&gt;Tarn&lt;/b&gt; &amp; &quot;co&quot;<br>-x</qt>"}));
     ASSERT_EQ(ShowWith(kdialog, "Tarn Zíbal", BoxStyle::Information, "Osoby", Helper::KDialog), kOk);
     EXPECT_EQ(Recorded(), (std::vector<std::string>{"--title=Osoby", "--msgbox=<qt>Tarn Zíbal</qt>"}));
 }
@@ -122,9 +123,9 @@ TEST_F(DesktopDialog, KDialogGetsEscapedRichText)
 TEST_F(DesktopDialog, ClosingTheDialogDismissesIt)
 {
     testing::internal::CaptureStderr();
-    EXPECT_EQ(ShowWith(StandIn("zenity", "echo 'Gtk-Message: no parent window' >&2; exit 1"), "x", BoxStyle::Plain,
-                       "t"),
-              kOk);
+    EXPECT_EQ(
+        ShowWith(StandIn("zenity", "echo 'Gtk-Message: no parent window' >&2; exit 1"), "x", BoxStyle::Plain, "t"),
+        kOk);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "a helper's chatter is no business of the user's";
 }
 
@@ -138,5 +139,5 @@ TEST_F(DesktopDialog, AHelperThatFailsIsAFailedBox)
               platform::kDialogFailed);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Gtk-WARNING: cannot open display: :9\n")
         << "the user is told why, in the helper's words";
-    EXPECT_EQ(ShowWith(folder_ + "/missing", "x", BoxStyle::Plain, "t"), platform::Status::FromSystemError(ENOENT));
+    EXPECT_EQ(ShowWith(folder_ + "/missing", "x", BoxStyle::Plain, "t"), platform::Status::FromPosixError(ENOENT));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <chrono>
 #include <cstddef>
 #include <ostream>
@@ -32,7 +33,7 @@ public:
     std::vector<ShownBox> shown;
     // The number of the box (from 0) to fail instead of showing, if any.
     std::size_t fail_at = static_cast<std::size_t>(-1);
-    platform::Status failure{0x80070005u};
+    platform::Status failure = platform::Status::FromPosixError(EIO);
     std::size_t calls = 0;
 };
 

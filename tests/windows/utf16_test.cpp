@@ -31,7 +31,7 @@ TEST(Utf16, EmptyAndInvalidText)
     std::wstring wide = L"left over";
     ASSERT_EQ(ToUtf16("", wide), platform::kOk);
     EXPECT_EQ(wide, L"");
-    ASSERT_EQ(ToUtf16("a\xFF" "b", wide), platform::kOk);
+    ASSERT_EQ(ToUtf16("a\377b", wide), platform::kOk);
     EXPECT_EQ(wide, L"a\uFFFDb");
 }
 
@@ -40,6 +40,6 @@ TEST(BoxText, IsVisibleAsOnEveryPlatform)
     std::wstring wide;
     ASSERT_EQ(platform::windows::BoxText(std::string("nul\0here", 8), false, wide), platform::kOk);
     EXPECT_EQ(wide, L"nul^@here") << "MessageBoxW would end the text at the NUL";
-    ASSERT_EQ(platform::windows::BoxText("abc\xE2\x80\xAE" "fed\nZíbal", true, wide), platform::kOk);
+    ASSERT_EQ(platform::windows::BoxText("abc\u202Efed\nZíbal", true, wide), platform::kOk);
     EXPECT_EQ(wide, L"abc<U+202E>fed\nZ\u00EDbal");
 }

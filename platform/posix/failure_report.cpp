@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "platform/failure.h"
-#include "platform/linux/fd_io.h"
+#include "platform/posix/fd_io.h"
 
 namespace platform {
 
@@ -21,8 +21,8 @@ void ShowFailure(const RunFailure& failure) noexcept
     for (const std::string_view part :
          {std::string_view("osoby: operace "), std::string_view(failure.operation),
           std::string_view(failure.object ? " osoby " : ""), std::string_view(failure.object ? failure.object : ""),
-          std::string_view(" selhala: "), DescribeStatus(failure.status), std::string_view(" ("),
-          code.View(), std::string_view(")\n")}) {
+          std::string_view(" selhala: "), DescribeStatus(failure.status), std::string_view(" ("), code.View(),
+          std::string_view(")\n")}) {
         if (posix::WriteAll(STDERR_FILENO, part).Failed()) {
             return;
         }

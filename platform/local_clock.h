@@ -2,12 +2,13 @@
 
 #include "platform/runtime.h"
 
-namespace platform::windows {
+namespace platform {
 
-// Today's date from the local clock of Windows.
+// Today's date from the system clock, in the local time zone; each platform
+// implements it.
 class LocalClock final : public ClockService {
 public:
     Status Today(std::chrono::year_month_day& today) noexcept override;
 };
 
-}  // namespace platform::windows
+}  // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/linux/fd_io.h"
+#include "platform/posix/fd_io.h"
 
 #include <cerrno>
 
@@ -14,10 +14,10 @@ Status WriteAll(int fd, std::string_view data) noexcept
             if (errno == EINTR) {
                 continue;
             }
-            return Status::FromSystemError(errno);
+            return Status::FromPosixError(errno);
         }
         if (written == 0) {
-            return Status::FromSystemError(EIO);
+            return Status::FromPosixError(EIO);
         }
         data.remove_prefix(static_cast<std::size_t>(written));
     }

@@ -9,8 +9,8 @@
 
 #include "tests/support/read_all.h"
 
-#include "platform/linux/terminal_box.h"
-#include "platform/linux/terminal_text.h"
+#include "platform/posix/terminal_box.h"
+#include "platform/posix/terminal_text.h"
 
 using platform::BoxStyle;
 using platform::kOk;
@@ -52,7 +52,8 @@ void ExpectAligned(const std::string& box, int columns)
 
 TEST(FramedBox, LinesUpByColumnsWithCzechLetters)
 {
-    const std::string box = RenderFramedBox("Tarn Zíbal narozen dne: 1.1.1970", BoxStyle::Plain, "Informace o Osobě", 80);
+    const std::string box =
+        RenderFramedBox("Tarn Zíbal narozen dne: 1.1.1970", BoxStyle::Plain, "Informace o Osobě", 80);
     EXPECT_EQ(box,
               "┌─ Informace o Osobě ──────────────┐\n"
               "│ Tarn Zíbal narozen dne: 1.1.1970 │\n"
@@ -63,8 +64,8 @@ TEST(FramedBox, LinesUpByColumnsWithCzechLetters)
 
 TEST(FramedBox, MarksTheStyleAndWrapsToTheTerminal)
 {
-    const std::string box = RenderFramedBox("Vkládané Datum narození je menší než současné datum", BoxStyle::Warning,
-                                            "Chyba vstupu", 40);
+    const std::string box =
+        RenderFramedBox("Vkládané Datum narození je menší než současné datum", BoxStyle::Warning, "Chyba vstupu", 40);
     ExpectAligned(box, 40);
     EXPECT_EQ(Lines(box)[1], "│ (!) Vkládané Datum narození je menší │");
     EXPECT_EQ(Lines(box)[2], "│     než současné datum               │");
@@ -149,7 +150,7 @@ TEST_F(TerminalBoxOutput, AFullDiskIsAFailedBox)
     ASSERT_GE(full, 0);
     TerminalMsgBox box(full, input_[0]);
     const platform::Status status = box.Show("x", BoxStyle::Plain, "T");
-    EXPECT_EQ(status, platform::Status::FromSystemError(ENOSPC));
+    EXPECT_EQ(status, platform::Status::FromPosixError(ENOSPC));
     ::close(full);
 }
 
@@ -159,9 +160,9 @@ TEST_F(TerminalBoxOutput, AClosedPipeOrClosedOutputIsAFailedBox)
     ASSERT_EQ(::pipe(output), 0);
     ::close(output[0]);
     TerminalMsgBox to_pipe(output[1], input_[0]);
-    EXPECT_EQ(to_pipe.Show("x", BoxStyle::Plain, "T"), platform::Status::FromSystemError(EPIPE));
+    EXPECT_EQ(to_pipe.Show("x", BoxStyle::Plain, "T"), platform::Status::FromPosixError(EPIPE));
     ::close(output[1]);
 
     TerminalMsgBox to_nothing(output[1], input_[0]);  // a descriptor closed just above
-    EXPECT_EQ(to_nothing.Show("x", BoxStyle::Plain, "T"), platform::Status::FromSystemError(EBADF));
+    EXPECT_EQ(to_nothing.Show("x", BoxStyle::Plain, "T"), platform::Status::FromPosixError(EBADF));
 }

@@ -1,4 +1,4 @@
-#include "platform/linux/terminal_box.h"
+#include "platform/posix/terminal_box.h"
 
 #include <algorithm>
 #include <new>
@@ -6,8 +6,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include "platform/linux/fd_io.h"
-#include "platform/linux/terminal_text.h"
+#include "platform/posix/fd_io.h"
+#include "platform/posix/terminal_text.h"
 #include "platform/visible_text.h"
 
 namespace platform::terminal {
@@ -73,9 +73,8 @@ std::string RenderFramedBox(std::string_view prompt, BoxStyle style, std::string
         inner = std::max(inner, mark_width + DisplayWidth(line));
     }
 
-    std::string box = safe_title.empty()
-                          ? "┌" + Repeat("─", inner + 2) + "┐\n"
-                          : "┌─ " + safe_title + " " + Repeat("─", inner - 1 - title_width) + "┐\n";
+    std::string box = safe_title.empty() ? "┌" + Repeat("─", inner + 2) + "┐\n"
+                                         : "┌─ " + safe_title + " " + Repeat("─", inner - 1 - title_width) + "┐\n";
     const std::string indent(static_cast<std::size_t>(mark_width), ' ');
     for (std::size_t i = 0; i < lines.size(); ++i) {
         box += Row((i == 0 ? std::string(mark) : indent) + lines[i], inner);

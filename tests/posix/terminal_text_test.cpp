@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/linux/terminal_text.h"
+#include "platform/posix/terminal_text.h"
 
 using namespace platform::terminal;
 
@@ -11,8 +11,8 @@ TEST(TerminalText, WidthCountsColumnsNotBytes)
 {
     EXPECT_EQ(DisplayWidth("Informace o Osobě"), 17);
     EXPECT_EQ(DisplayWidth("áéíýčěšžů"), 9);
-    EXPECT_EQ(DisplayWidth("e\xCC\x8C"), 1);      // e + combining caron
-    EXPECT_EQ(DisplayWidth("日本"), 4);           // wide
+    EXPECT_EQ(DisplayWidth("e\xCC\x8C"), 1);         // e + combining caron
+    EXPECT_EQ(DisplayWidth("日本"), 4);              // wide
     EXPECT_EQ(DisplayWidth("\xF0\x9F\x98\x80"), 2);  // emoji
     EXPECT_EQ(DisplayWidth(""), 0);
 }

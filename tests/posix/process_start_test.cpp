@@ -24,7 +24,7 @@ TEST(ProcessStart, GivesTheExitCodeAndReportsTheFailure)
     testing::internal::CaptureStderr();
     EXPECT_EQ(platform::RunMain(MMain::Main), platform::kFailureExitCode);
     const std::string report = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(report, "osoby: operace MsgBox selhala: Input/output error (0x80070005)\n");
+    EXPECT_EQ(report, "osoby: operace MsgBox selhala: Input/output error (errno 5)\n");
 }
 
 TEST(ProcessStart, AnEscapedExceptionIsReportedAsAnInternalError)
