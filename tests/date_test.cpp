@@ -44,7 +44,6 @@ TEST(Dates, SerialNumbersCountDaysFromTheEndOf1899)
     EXPECT_EQ(FromText("1.1.1970"), 25569.0);
     EXPECT_EQ(FromText("20.11.1972"), 26623.0);
     EXPECT_EQ(FromText("20.11.1999"), 36484.0);
-    EXPECT_EQ(platform::NumberToDate(0), 0.0);
 }
 
 TEST(Dates, TheWholePartIsTheDayTakenTowardZero)
@@ -90,9 +89,9 @@ TEST(Dates, TextHasNoLeadingZerosInDayAndMonthAndAFourDigitYear)
 TEST(Dates, TextThatIsNoDateIsRefused)
 {
     for (const char* text :
-         {"",         "31.2.1970", "29.2.1900", "0.1.1970",   "1.0.1970",   "1.13.1970",  " 1.1.1970", "1.1.1970 ",
-          "1.1.70",   "1.1.19700", "1.1.1970x", "001.1.1970", "1.001.1970", "1/1/1970",   "1..1970",   "1.1.",
-          "1.1.0099", "1.1.0000",  "+1.1.1970", "1.-1.1970",  "a.b.cdef",   "1.1.1970\n", "1.1\0.1970"}) {
+         {"",       "31.2.1970", "29.2.1900", "0.1.1970",  "1.0.1970",   "1.13.1970",  " 1.1.1970",  "1.1.1970 ",
+          "1.1.70", "1.1.100",   "1.1.19700", "1.1.1970x", "001.1.1970", "1.001.1970", "1/1/1970",   "1..1970",
+          "1.1.",   "1.1.0099",  "1.1.0000",  "+1.1.1970", "1.-1.1970",  "a.b.cdef",   "1.1.1970\n", "1.1\0.1970"}) {
         DATE date = 42.0;
         EXPECT_EQ(platform::TextToDate(text, date), platform::kNotADate) << '"' << text << '"';
         EXPECT_EQ(date, 42.0) << text;

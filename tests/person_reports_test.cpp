@@ -78,6 +78,10 @@ TEST_F(PersonReports, TheDateShownIsTheDayWithoutItsTime)
     ASSERT_EQ(person->put_DatumNarozeni(platform::DateFromCivil(1972y / November / 20) + 0.75), kOk);
     ASSERT_EQ(person->ZobrazVse(), kOk);
     EXPECT_EQ(runtime.box.shown.at(0).prompt, "Nevyplněno Nevyplněno narozen dne: 20.11.1972");
+    // Only 0.0 itself is "not filled in"; a day before it is a date.
+    ASSERT_EQ(person->put_DatumNarozeni(-1.0), kOk);
+    ASSERT_EQ(person->ZobrazVse(), kOk);
+    EXPECT_EQ(runtime.box.shown.at(1).prompt, "Nevyplněno Nevyplněno narozen dne: 29.12.1899");
 }
 
 TEST_F(PersonReports, AgeCountsCalendarYearsOnly)
@@ -116,6 +120,26 @@ TEST_F(PersonReports, ReportsChangeNothing)
     DATE date = 0.0;
     ASSERT_EQ(person->get_DatumNarozeni(date), kOk);
     EXPECT_EQ(date, platform::DateFromCivil(1970y / January / 1));
+}
+
+TEST_F(PersonReports, APersonLivesUntilItsOwnBoxReturns)
+{
+    // The caller's last reference goes while the box is up; the operation
+    // holds its own.
+    using Operation = platform::Status (*)(TOsoba&);
+    for (const Operation operation :
+         {+[](TOsoba& p) { return p.ZobrazVse(); },
+          +[](TOsoba& p) { return p.put_DatumNarozeni(platform::DateFromCivil(2026y / December / 7)); }}) {
+        ASSERT_EQ(platform::CreateObject(person), kOk);
+        std::size_t alive_in_box = 0;
+        runtime.box.while_shown = [&] {
+            person.Reset();
+            alive_in_box = platform::Object::LiveCount();
+        };
+        ASSERT_EQ(operation(*person), kOk);
+        EXPECT_EQ(alive_in_box, 1u);
+        EXPECT_EQ(platform::Object::LiveCount(), 0u);
+    }
 }
 
 TEST_F(PersonReports, AFailingServiceFailsTheReport)

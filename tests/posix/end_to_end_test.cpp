@@ -26,6 +26,16 @@ struct Outcome {
 
 enum class Output { Pipe, DevFull, Closed, PipeClosedByReader };
 
+// In a forked child: runs the program, which must end within 30 s. A run
+// that hangs is ended by SIGALRM, which the test reports, instead of
+// hanging the test.
+[[noreturn]] void ExecProgram()
+{
+    ::alarm(30);
+    ::execl(OSOBY_EXECUTABLE, OSOBY_EXECUTABLE, static_cast<char*>(nullptr));
+    ::_exit(127);
+}
+
 // Runs the program with no input and its standard output as asked.
 Outcome RunProgram(Output output)
 {
@@ -58,8 +68,7 @@ Outcome RunProgram(Output output)
         // The terminal box, even when the tests run on a desktop.
         ::unsetenv("DISPLAY");
         ::unsetenv("WAYLAND_DISPLAY");
-        ::execl(OSOBY_EXECUTABLE, OSOBY_EXECUTABLE, static_cast<char*>(nullptr));
-        ::_exit(127);
+        ExecProgram();
     }
     ::close(out[1]);
     ::close(err[1]);
@@ -138,8 +147,7 @@ TEST(EndToEnd, OnATerminalEachBoxIsFramedAndWaitsForEnter)
     if (child == 0) {
         ::unsetenv("DISPLAY");
         ::unsetenv("WAYLAND_DISPLAY");
-        ::execl(OSOBY_EXECUTABLE, OSOBY_EXECUTABLE, static_cast<char*>(nullptr));
-        ::_exit(127);
+        ExecProgram();
     }
     // Reads what the terminal shows until `wanted` appears, or 10 s pass.
     std::string screen;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <pty.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -135,13 +136,35 @@ TEST_F(TerminalBoxOutput, WaitsForOneLineThenTheNextBoxGetsTheNext)
     ASSERT_EQ(::write(input_[1], "\nsecond\n", 8), 8);
     TerminalMsgBox box(output[1], input_[0]);
     ASSERT_EQ(box.Show("one", BoxStyle::Plain, "T"), kOk);
+    EXPECT_EQ(testing_support::Unread(input_[0]), 7) << "the first box took its line and no more";
     ASSERT_EQ(box.Show("two", BoxStyle::Plain, "T"), kOk);
+    EXPECT_EQ(testing_support::Unread(input_[0]), 0);
     ::close(input_[1]);
     input_[1] = -1;
     ASSERT_EQ(box.Show("three", BoxStyle::Plain, "T"), kOk) << "end of input dismisses at once";
     ::close(output[1]);
     EXPECT_EQ(ReadAll(output[0]), "T: one\nT: two\nT: three\n");
     ::close(output[0]);
+}
+
+TEST_F(TerminalBoxOutput, IsFramedOnlyWhereItsOutputIsATerminal)
+{
+    int terminal = -1;
+    int terminal_side = -1;
+    ASSERT_EQ(::openpty(&terminal, &terminal_side, nullptr, nullptr, nullptr), 0);
+    int pipe_ends[2];
+    ASSERT_EQ(::pipe(pipe_ends), 0);
+    ASSERT_EQ(::write(input_[1], "\n", 1), 1);
+    ASSERT_EQ(TerminalMsgBox(terminal_side, input_[0]).Show("x", BoxStyle::Plain, "T"), kOk);
+    EXPECT_EQ(ReadAll(terminal, 3), "┌") << "output to a terminal, input from a pipe: framed";
+
+    ASSERT_EQ(::write(terminal, "\n", 1), 1);
+    ASSERT_EQ(TerminalMsgBox(pipe_ends[1], terminal_side).Show("x", BoxStyle::Plain, "T"), kOk);
+    ::close(pipe_ends[1]);
+    EXPECT_EQ(ReadAll(pipe_ends[0]), "T: x\n") << "output to a pipe, input from a terminal: a plain line";
+    for (const int fd : {terminal, terminal_side, pipe_ends[0]}) {
+        ::close(fd);
+    }
 }
 
 TEST_F(TerminalBoxOutput, AFullDiskIsAFailedBox)

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -31,6 +32,8 @@ public:
     platform::Status Show(std::string_view prompt, platform::BoxStyle style, std::string_view title) noexcept override;
 
     std::vector<ShownBox> shown;
+    // Runs while a box is shown, as whatever the user's box lets happen then.
+    std::function<void()> while_shown;
     // The number of the box (from 0) to fail instead of showing, if any.
     std::size_t fail_at = static_cast<std::size_t>(-1);
     platform::Status failure = platform::Status::FromPosixError(EIO);
@@ -63,11 +66,30 @@ private:
 // A day as people write it, "7.12.2026", for test names.
 std::string DayText(std::chrono::year_month_day day);
 
-// A day as a test parameter, named as people write it.
-struct TestDay {
-    std::chrono::year_month_day day;
+// A box of the demonstration run, with the person whose operation showed it
+// ("" for the script itself) and that operation, as the failure report
+// names them.
+struct ScriptBox {
+    ShownBox box;
+    const char* object;
+    const char* operation;
 };
-void PrintTo(const TestDay& day, std::ostream* os);
+
+// The days on which the demonstration run shows the same boxes: they differ
+// only by which birth dates lie in the past. A test parameter, named by its
+// days.
+struct DayWindow {
+    std::chrono::year_month_day first;
+    std::chrono::year_month_day last;
+    std::vector<ScriptBox> boxes;
+    int clock_reads;  // one for each birth date set, one for each age
+    // A day well inside the window.
+    std::chrono::year_month_day Middle() const;
+};
+void PrintTo(const DayWindow& window, std::ostream* os);
+
+// Every window, from the earliest days a DATE holds to the latest.
+const std::vector<DayWindow>& DayWindows();
 
 // The warning box of a refused birth date.
 ShownBox RefusedDateBox();
