@@ -1,6 +1,7 @@
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -94,9 +95,49 @@ TEST_P(AllocationFailure, AtAnyPointOfARunEndsItCleanly)
             ASSERT_TRUE(reported.failed);
             EXPECT_EQ(reported.status, platform::kOutOfMemory);
             EXPECT_EQ(platform::Object::LiveCount(), 0u);
+            if (n <= 2) {
+                // The run's first allocations are the persons themselves.
+                EXPECT_EQ(reported.object, n == 1 ? "A" : "B");
+                EXPECT_EQ(reported.operation, "CreateObject");
+            }
         }
         EXPECT_EQ(faults.Outstanding(), 0) << "nothing leaks";
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWindow, AllocationFailure, testing::ValuesIn(testing_support::DayWindows()));
+
+TEST(Runtime, ServicesGoToTheRuntimeInstalledLastAndFailWithoutOne)
+{
+    platform::DATE today = 0.0;
+    EXPECT_EQ(platform::MsgBox("x", platform::BoxStyle::Plain, "T"), platform::kNotPrepared);
+    EXPECT_EQ(platform::Today(today), platform::kNotPrepared);
+    FakeRuntime outer(2026y / December / 7);
+    {
+        FakeRuntime inner(2026y / December / 7);
+        ASSERT_EQ(platform::MsgBox("inner", platform::BoxStyle::Plain, "T"), platform::kOk);
+        EXPECT_EQ(inner.box.shown.size(), 1u);
+    }
+    ASSERT_EQ(platform::MsgBox("outer", platform::BoxStyle::Plain, "T"), platform::kOk);
+    ASSERT_EQ(outer.box.shown.size(), 1u) << "the outer runtime is back";
+    EXPECT_EQ(outer.box.shown[0].prompt, "outer");
+}
+
+TEST(FailureReport, NamesEachFailureInTheUsersWords)
+{
+    using platform::Failure;
+    const std::pair<Failure, const char*> words[] = {
+        {Failure::OutOfMemory, "nedostatek paměti"},
+        {Failure::NotADate, "text není datum"},
+        {Failure::InvalidDate, "datum mimo roky 100 až 9999"},
+        {Failure::NotPrepared, "běhové prostředí není připraveno"},
+        {Failure::DialogFailed, "dialogové okno nešlo zobrazit"},
+        {Failure::InternalError, "vnitřní chyba programu"},
+    };
+    for (const auto& [failure, text] : words) {
+        EXPECT_EQ(platform::DescribeStatus(failure), text);
+    }
+    EXPECT_EQ(platform::StatusCodeText(platform::kNotADate).View(), "0xA0000002");
+    EXPECT_EQ(platform::StatusCodeText(platform::Status::FromPosixError(28)).View(), "errno 28");
+    EXPECT_EQ(platform::StatusCodeText(platform::Status::FromWindowsError(5)).View(), "0x80070005");
+}

@@ -137,3 +137,13 @@ TEST_F(PersonRecord, AFailingServiceFailsTheSetterAndKeepsTheDate)
     EXPECT_EQ(person->put_DatumNarozeni(today - 3.0), runtime.clock.failure);
     EXPECT_EQ(Datum(), 0.0);
 }
+
+TEST_F(PersonRecord, ACopiedReferenceKeepsThePersonAfterTheFirstGoes)
+{
+    Ref<TOsoba> copy = person;
+    person.Reset();
+    EXPECT_EQ(platform::Object::LiveCount(), 1u);
+    ASSERT_EQ(copy->put_Jmeno("Tarn"), kOk);
+    copy.Reset();
+    EXPECT_EQ(platform::Object::LiveCount(), 0u);
+}

@@ -1,9 +1,14 @@
 #include "platform/linux/desktop_dialog.h"
 
 #include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <csignal>
 #include <new>
+#include <optional>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <spawn.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
@@ -17,37 +22,26 @@ extern char** environ;
 namespace platform::desktop {
 namespace {
 
-bool IsSet(const char* variable)
-{
-    return variable != nullptr && *variable != '\0';
-}
+// From 3.90 on, zenity is built on GTK 4: --icon-name is gone (3.9x) or
+// names a theme icon, and an empty one shows a broken image (4.x); its text
+// wraps at a few words unless the dialog is given a width.
+constexpr Version kZenityOnGtk4{3, 90};
 
-std::optional<std::string> FindProgram(std::string_view name, std::string_view search_path)
-{
-    while (!search_path.empty()) {
-        const std::size_t colon = search_path.find(':');
-        const std::string_view folder = search_path.substr(0, colon);
-        search_path.remove_prefix(colon == std::string_view::npos ? search_path.size() : colon + 1);
-        // An empty entry means the working folder; a dialog is no reason to run whatever lies there.
-        if (folder.empty()) {
-            continue;
-        }
-        std::string candidate = std::string(folder) + "/" + std::string(name);
-        if (::access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-    }
-    return std::nullopt;
-}
+// The signals that end the program while a dialog is up; the dialog goes too.
+constexpr int kEndingSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
-// Text for a Qt label, which takes anything that looks like markup as
-// markup: given as rich text with every special character escaped, it is
-// shown exactly.
+// Text for kdialog's label, given as Qt rich text so that nothing in it is
+// taken for markup, with kdialog's own backslash escapes undone and line
+// breaks and runs of spaces kept.
 std::string QtLiteral(std::string_view text)
 {
     std::string out = "<qt>";
+    bool after_space = true;  // a line's first space would be dropped too
     for (const char c : text) {
         switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
         case '<':
             out += "&lt;";
             break;
@@ -63,133 +57,325 @@ std::string QtLiteral(std::string_view text)
         case '\n':
             out += "<br>";
             break;
+        case ' ':
+            out += after_space ? "&nbsp;" : " ";
+            break;
         default:
             out += c;
         }
+        after_space = c == ' ' || c == '\n';
     }
     return out + "</qt>";
 }
 
-// All that the helper wrote to its error output. Throws std::bad_alloc.
-std::string ErrorOutput(int error_output)
+// A title for kdialog, which collapses runs of spaces in titles: every space
+// after the first of a run is a no-break space, which looks the same.
+std::string KdeTitle(std::string_view title)
+{
+    std::string out;
+    bool after_space = true;
+    for (const char c : title) {
+        out += c == ' ' && after_space ? "\u00A0" : std::string(1, c);
+        after_space = c == ' ';
+    }
+    return out;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// Whether a locale name ("cs_CZ.UTF-8@euro") names UTF-8 as its character set.
+bool NamesUtf8(std::string_view locale)
+{
+    const std::size_t dot = locale.find('.');
+    if (dot == std::string_view::npos) {
+        return false;
+    }
+    std::string charset;
+    for (const char c : locale.substr(dot + 1, locale.find('@') - dot - 1)) {
+        if (c != '-') {
+            charset += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        }
+    }
+    return charset == "utf8";
+}
+
+// A file for a helper's output, at descriptor 3 or above: with a standard
+// descriptor closed, the file would take its number, and the helper's own
+// standard descriptor set up over it would lose what the helper said.
+int NewOutputFile()
+{
+    const int file = ::memfd_create("dialog-helper-output", MFD_CLOEXEC);
+    if (file < 0 || file > STDERR_FILENO) {
+        return file;
+    }
+    const int moved = ::fcntl(file, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    const int error = errno;
+    ::close(file);
+    errno = error;
+    return moved;
+}
+
+// All that was written to an output file. Throws std::bad_alloc.
+std::string OutputOf(int file)
 {
     std::string text;
     char buffer[4096];
-    for (ssize_t got; (got = ::pread(error_output, buffer, sizeof buffer, static_cast<off_t>(text.size()))) > 0;) {
+    for (ssize_t got; (got = ::pread(file, buffer, sizeof buffer, static_cast<off_t>(text.size()))) > 0;) {
         text.append(buffer, static_cast<std::size_t>(got));
     }
     return text;
 }
 
-// Starts the helper with no input, its output discarded and its error output
-// kept in `error_output`, and waits for it to end.
-Status RunHelper(const std::string& path, const std::vector<std::string>& arguments, int error_output)
+std::vector<char*> CStrings(const std::vector<std::string>& strings)
 {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(path.c_str()));
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
+    std::vector<char*> pointers;
+    for (const std::string& string : strings) {
+        pointers.push_back(const_cast<char*>(string.c_str()));
     }
-    argv.push_back(nullptr);
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// Starts the helper with no input, `output` as its standard output (or
+// nothing) and `errors` as its error output, with every signal at its
+// default, and waits for it to end, at most `limit` where one is given. A
+// signal that ends the program meanwhile ends the helper first, then the
+// program. Gives the helper's wait status. Throws std::bad_alloc.
+Status RunHelper(const std::string& path, const std::vector<std::string>& arguments, std::optional<int> output,
+                 int errors, std::optional<std::chrono::milliseconds> limit, int& wait_status)
+{
+    std::vector<std::string> argv_strings{path};
+    argv_strings.insert(argv_strings.end(), arguments.begin(), arguments.end());
+    const std::vector<char*> argv = CStrings(argv_strings);
+    const std::vector<std::string> environment_strings = HelperEnvironment(environ);
+    const std::vector<char*> environment = CStrings(environment_strings);
+
+    // The child's end and the ending signals are waited for, not handled:
+    // blocked, so that none is missed between the start and the wait.
+    sigset_t watched;
+    sigset_t previous;
+    sigemptyset(&watched);
+    sigaddset(&watched, SIGCHLD);
+    for (const int signal : kEndingSignals) {
+        sigaddset(&watched, signal);
+    }
+    ::pthread_sigmask(SIG_BLOCK, &watched, &previous);
 
     posix_spawn_file_actions_t actions;
-    if (const int error = ::posix_spawn_file_actions_init(&actions); error != 0) {
-        return Status::FromPosixError(error);
-    }
+    posix_spawnattr_t attributes;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawnattr_init(&attributes);
     int error = ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     if (error == 0) {
-        error = ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        error = output ? ::posix_spawn_file_actions_adddup2(&actions, *output, STDOUT_FILENO)
+                       : ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     }
     if (error == 0) {
-        error = ::posix_spawn_file_actions_adddup2(&actions, error_output, STDERR_FILENO);
+        error = ::posix_spawn_file_actions_adddup2(&actions, errors, STDERR_FILENO);
+    }
+    sigset_t none;
+    sigset_t defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);  // ignored by this program, not by the helper
+    for (const int signal : kEndingSignals) {
+        sigaddset(&defaults, signal);
+    }
+    if (error == 0) {
+        error = ::posix_spawnattr_setsigmask(&attributes, &none);
+    }
+    if (error == 0) {
+        error = ::posix_spawnattr_setsigdefault(&attributes, &defaults);
+    }
+    if (error == 0) {
+        error = ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     }
     pid_t child = -1;
     if (error == 0) {
-        error = ::posix_spawn(&child, path.c_str(), &actions, nullptr, argv.data(), environ);
+        error = ::posix_spawn(&child, path.c_str(), &actions, &attributes, argv.data(), environment.data());
     }
     ::posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) {
-        return Status::FromPosixError(error);
-    }
+    ::posix_spawnattr_destroy(&attributes);
 
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) {
-            return Status::FromPosixError(errno);
+    Status status = error == 0 ? kOk : Status::FromPosixError(error);
+    int ending_signal = 0;
+    const auto deadline = std::chrono::steady_clock::now() + limit.value_or(std::chrono::milliseconds(0));
+    while (error == 0) {
+        const pid_t ended = ::waitpid(child, &wait_status, WNOHANG);
+        if (ended == child) {
+            break;
+        }
+        if (ended < 0 && errno != EINTR) {
+            status = Status::FromPosixError(errno);
+            break;
+        }
+        siginfo_t info{};
+        int signal = 0;
+        if (limit) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - std::chrono::steady_clock::now());
+            const timespec wait{static_cast<time_t>(left.count() / 1'000'000'000),
+                                static_cast<long>(left.count() % 1'000'000'000)};
+            signal = left.count() > 0 ? ::sigtimedwait(&watched, &info, &wait) : -1;
+            if (signal < 0 && (left.count() <= 0 || errno == EAGAIN)) {
+                // Too long: the helper is ended, and its answer is no answer.
+                ::kill(child, SIGKILL);
+                ::waitpid(child, &wait_status, 0);
+                status = Status::FromPosixError(ETIMEDOUT);
+                break;
+            }
+        } else {
+            signal = ::sigwaitinfo(&watched, &info);
+        }
+        if (signal > 0 && signal != SIGCHLD && !sigismember(&previous, signal)) {
+            ending_signal = signal;
+            ::kill(child, SIGTERM);
+            while (::waitpid(child, &wait_status, 0) < 0 && errno == EINTR) {
+            }
+            break;
         }
     }
-    // 0 is OK.
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
-        return kOk;
+    if (ending_signal != 0) {
+        // Ends the program as the signal would have, once it is unblocked.
+        ::signal(ending_signal, SIG_DFL);
+        ::raise(ending_signal);
     }
-    // 1 is the close button or Escape, but zenity also exits with 1 when it
-    // cannot reach the display; only its words tell the two apart. A crash or
-    // any other exit failed.
-    const std::string errors = ErrorOutput(error_output);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 1 && errors.find("cannot open display") == std::string::npos) {
-        return kOk;
-    }
-    // A helper that failed has usually said why; the user reads that just
-    // before the failure report. Only a hint on the way to that report, so if
-    // standard error fails, the report will meet that too.
-    static_cast<void>(posix::WriteAll(STDERR_FILENO, errors));
-    return kDialogFailed;
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return status;
 }
 
 }  // namespace
 
-std::optional<DialogHelper> FindDialogHelper(const char* wayland_display, const char* display,
-                                             const char* search_path) noexcept
+Version ReadVersion(const std::string& path) noexcept
 {
-    if ((!IsSet(wayland_display) && !IsSet(display)) || search_path == nullptr) {
-        return std::nullopt;
+    const int output = NewOutputFile();
+    if (output < 0) {
+        return {};
     }
+    Version version;
     try {
-        if (auto path = FindProgram("zenity", search_path)) {
-            return DialogHelper{Helper::Zenity, std::move(*path)};
-        }
-        if (auto path = FindProgram("kdialog", search_path)) {
-            return DialogHelper{Helper::KDialog, std::move(*path)};
+        int wait_status = 0;
+        if (!RunHelper(path, {"--version"}, output, output, std::chrono::seconds(10), wait_status).Failed() &&
+            WIFEXITED(wait_status) && WEXITSTATUS(wait_status) == 0) {
+            // The first "major.minor" of "3.44.0" or "kdialog 22.12.3".
+            const std::string text = OutputOf(output);
+            const std::size_t start = text.find_first_of("0123456789");
+            if (start != std::string::npos) {
+                const char* end = text.data() + text.size();
+                const auto [after_major, major_error] = std::from_chars(text.data() + start, end, version.major);
+                if (major_error != std::errc() || after_major == end || *after_major != '.' ||
+                    std::from_chars(after_major + 1, end, version.minor).ec != std::errc()) {
+                    version = {};
+                }
+            }
         }
     } catch (const std::bad_alloc&) {
-        // The terminal box will do.
+        version = {};  // unknown: the newest arguments will do
     }
-    return std::nullopt;
+    ::close(output);
+    return version;
 }
 
-std::vector<std::string> DialogArguments(Helper helper, std::string_view prompt, BoxStyle style, std::string_view title)
+std::vector<std::string> DialogArguments(const DialogHelper& helper, std::string_view prompt, BoxStyle style,
+                                         std::string_view title)
 {
     // Control characters shown visibly and invalid UTF-8 replaced, as in a
     // terminal; line breaks stay.
-    const std::string safe_prompt = platform::VisibleText(prompt, true);
-    const std::string safe_title = platform::VisibleText(title, false);
-    if (helper == Helper::Zenity) {
-        std::vector<std::string> arguments{style == BoxStyle::Warning ? "--warning" : "--info", "--no-markup",
-                                           "--title=" + safe_title, "--text=" + safe_prompt};
-        if (style == BoxStyle::Plain) {
-            arguments.emplace_back("--icon-name=");  // no icon
-        }
-        return arguments;
+    const std::string safe_prompt = VisibleText(prompt, true);
+    const std::string safe_title = VisibleText(title, false);
+    if (helper.kind == Helper::KDialog) {
+        // kdialog has no box without an icon; a plain box shows the information icon.
+        return {"--title=" + KdeTitle(safe_title),
+                (style == BoxStyle::Warning ? "--sorry=" : "--msgbox=") + QtLiteral(safe_prompt)};
     }
-    // kdialog has no box without an icon; a plain box shows the information icon.
-    return {"--title=" + safe_title, (style == BoxStyle::Warning ? "--sorry=" : "--msgbox=") + QtLiteral(safe_prompt)};
+    std::vector<std::string> arguments{style == BoxStyle::Warning ? "--warning" : "--info", "--no-markup",
+                                       "--title=" + safe_title, "--text=" + safe_prompt};
+    // A version that cannot be read is taken for the newest.
+    const bool on_gtk4 = helper.version == Version{} || helper.version >= kZenityOnGtk4;
+    if (on_gtk4) {
+        // No icon cannot be asked for there: a plain box shows the information icon.
+        arguments.emplace_back("--width=420");
+    } else if (style == BoxStyle::Plain) {
+        arguments.emplace_back("--icon-name=");  // no icon
+    }
+    return arguments;
+}
+
+std::vector<std::string> HelperEnvironment(const char* const* environment)
+{
+    auto value = [environment](std::string_view name) {
+        for (const char* const* entry = environment; *entry != nullptr; ++entry) {
+            const std::string_view text = *entry;
+            if (StartsWith(text, name) && text.size() > name.size() && text[name.size()] == '=') {
+                return text.substr(name.size() + 1);
+            }
+        }
+        return std::string_view();
+    };
+    // The locale's character set as the C library takes it: LC_ALL, else
+    // LC_CTYPE, else LANG.
+    const std::string_view all = value("LC_ALL");
+    const std::string_view ctype = !all.empty() ? all : !value("LC_CTYPE").empty() ? value("LC_CTYPE") : value("LANG");
+    const bool utf8 = NamesUtf8(ctype);
+
+    std::vector<std::string> out;
+    for (const char* const* entry = environment; *entry != nullptr; ++entry) {
+        const std::string_view text = *entry;
+        if (StartsWith(text, "ZENITY_") || StartsWith(text, "DIALOG_")) {
+            continue;  // exit codes of the caller's choosing
+        }
+        if (!utf8 && !all.empty() && (StartsWith(text, "LC_") || StartsWith(text, "LANG="))) {
+            continue;  // LC_ALL set every category; its language goes on in LANG below
+        }
+        if (!utf8 && StartsWith(text, "LC_CTYPE=")) {
+            continue;
+        }
+        out.emplace_back(text);
+    }
+    if (!utf8) {
+        if (!all.empty()) {
+            out.push_back("LANG=" + std::string(all));
+        }
+        out.emplace_back("LC_CTYPE=C.UTF-8");
+    }
+    for (const char* code : {"ZENITY_OK=0", "ZENITY_CANCEL=0", "ZENITY_ESC=0", "ZENITY_ERROR=255"}) {
+        out.emplace_back(code);
+    }
+    return out;
+}
+
+bool Dismissed(Helper helper, int exit_code) noexcept
+{
+    return exit_code == 0 || (helper == Helper::KDialog && exit_code == 2);
 }
 
 DesktopDialogMsgBox::DesktopDialogMsgBox(DialogHelper helper) noexcept : helper_(std::move(helper)) {}
 
 Status DesktopDialogMsgBox::Show(std::string_view prompt, BoxStyle style, std::string_view title) noexcept
 {
-    const int error_output = ::memfd_create("dialog-errors", MFD_CLOEXEC);
-    if (error_output < 0) {
+    const int errors = NewOutputFile();
+    if (errors < 0) {
         return Status::FromPosixError(errno);
     }
     Status status = kOk;
     try {
-        status = RunHelper(helper_.path, DialogArguments(helper_.kind, prompt, style, title), error_output);
+        int wait_status = 0;
+        status = RunHelper(helper_.path, DialogArguments(helper_, prompt, style, title), std::nullopt, errors,
+                           std::nullopt, wait_status);
+        if (!status.Failed() && !(WIFEXITED(wait_status) && Dismissed(helper_.kind, WEXITSTATUS(wait_status)))) {
+            // A helper that failed has usually said why; the user reads that
+            // just before the failure report. Only a hint on the way to that
+            // report, so if standard error fails, the report will meet that too.
+            static_cast<void>(posix::WriteAll(STDERR_FILENO, OutputOf(errors)));
+            status = kDialogFailed;
+        }
     } catch (const std::bad_alloc&) {
         status = kOutOfMemory;
     }
-    ::close(error_output);
+    ::close(errors);
     return status;
 }
 

@@ -1,11 +1,11 @@
 // The process start on Linux: prepares the runtime and runs Main.
 #include <csignal>
-#include <cstdlib>
 #include <optional>
 
 #include <unistd.h>
 
 #include "platform/linux/desktop_dialog.h"
+#include "platform/linux/desktop_session.h"
 #include "platform/local_clock.h"
 #include "platform/posix/terminal_box.h"
 #include "platform/process_start.h"
@@ -15,16 +15,21 @@
 int main()
 {
     // A reader that goes away must fail the box that writes to it, not kill
-    // the process without a word.
+    // the process without a word. A dialog helper's end must be there to
+    // wait for, whatever the parent left SIGCHLD at.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGCHLD, SIG_DFL);
 
-    // Desktop dialogs where a desktop session and a dialog helper are there,
-    // the terminal box otherwise; chosen once, for the whole run.
+    // Desktop dialogs where a desktop session answers and a dialog helper is
+    // there, the terminal box otherwise; chosen once, for the whole run.
     platform::terminal::TerminalMsgBox terminal_box(STDOUT_FILENO, STDIN_FILENO);
     std::optional<platform::desktop::DesktopDialogMsgBox> dialog_box;
-    if (auto helper = platform::desktop::FindDialogHelper(std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"),
-                                                          std::getenv("PATH"))) {
-        dialog_box.emplace(std::move(*helper));
+    const auto session = platform::desktop::Session::FromEnvironment();
+    if (auto helper = platform::desktop::FindDialogHelper(session)) {
+        if (platform::desktop::DisplayAnswers(session)) {
+            helper->version = platform::desktop::ReadVersion(helper->path);
+            dialog_box.emplace(std::move(*helper));
+        }
     }
     platform::MsgBoxService& box = dialog_box ? static_cast<platform::MsgBoxService&>(*dialog_box) : terminal_box;
 

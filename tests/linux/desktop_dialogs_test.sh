@@ -1,26 +1,61 @@
 #!/usr/bin/env bash
-# Runs the program on a virtual X display with the real zenity, dismisses each
-# dialog as a user would, with Return and the last one with Escape, and checks
-# that the dialogs came in order and the run ended with exit code 0. Saves a
-# screenshot of each.
-#   desktop_dialogs_test.sh OSOBY SCREENSHOT_FOLDER
+# The real zenity or kdialog on a virtual X display, with no locale set, as
+# on a fresh machine. First one box with a backslash and a run of spaces in
+# its texts: the dialog shows them exactly (its text selected as a user
+# would, and read back) and Escape dismisses it with exit code 0. Then the
+# program's run: each dialog dismissed with Return, the last with Escape,
+# the dialogs in order, exit code 0. Saves a screenshot of each.
+#   desktop_dialogs_test.sh zenity|kdialog OSOBY SHOW_DIALOG SCREENSHOT_FOLDER
 set -euo pipefail
 source "$(dirname "$0")/../support/virtual_display.sh"
-osoby=$1
-shots=$2
+helper=$1
+osoby=$2
+show_dialog=$3
+shots=$4/$helper
 mkdir -p "$shots"
 work=$(mktemp -d)
 trap 'stop_virtual_display "${osoby_pid:-}"; rm -rf "$work"' EXIT
 
+unset LANG LC_ALL LC_CTYPE LANGUAGE
+# Each desktop's own helper is chosen there; kdialog names itself in titles.
+title='Zkouška  dvou mezer'
+shown_title=$title
+if [[ $helper == kdialog ]]; then
+    export XDG_CURRENT_DESKTOP=KDE
+    suffix=' — KDialog'
+    search_suffix='.*'  # xdotool reads a title without kdialog's name
+    shown_title='Zkouška '$'\xc2\xa0''dvou mezer'  # a run of spaces as kdialog keeps it
+else
+    export XDG_CURRENT_DESKTOP=GNOME
+    suffix=
+    search_suffix=
+fi
 start_virtual_display "$work"
+
+prompt='C:\new  a\\b'
+"$show_dialog" "$prompt" "$title" 2>"$work/err" &
+osoby_pid=$!
+window=$(await_window "Zkouška.*$search_suffix" "$osoby_pid") || fail "the dialog '$title' did not appear: $(cat "$work/err")"
+screenshot "$shots/exact-text.png"
+name=$(xdotool getwindowname "$window")
+[[ $name == "$shown_title$suffix" ]] || fail "the dialog is titled '$name', not '$shown_title$suffix'"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xdotool mousemove --window "$window" $((WIDTH / 2)) $((HEIGHT / 3)) click --repeat 3 1
+sleep 0.3
+shown=$(xclip -o 2>/dev/null) || true
+[[ $shown == "$prompt" ]] || fail "the dialog shows '$shown', not '$prompt'"
+dismiss "$window" Escape
+await_exit "$osoby_pid"
+[[ $exit_status -eq 0 ]] || fail "Escape ended the dialog with exit code $exit_status: $(cat "$work/err")"
+echo "$helper shows '$prompt' exactly; Escape dismisses it"
+
 "$osoby" </dev/null >"$work/out" 2>"$work/err" &
 osoby_pid=$!
-
 # Today's run: the boxes of any day after 20.11.1999.
 titles=("Informace o Osobě" "Informace o Osobě" "Informace o Osobě" "Osoby")
 for i in "${!titles[@]}"; do
     n=$((i + 1))
-    window=$(await_window "${titles[i]}" "$osoby_pid") ||
+    window=$(await_window "${titles[i]}$search_suffix" "$osoby_pid") ||
         fail "dialog $n, '${titles[i]}', did not appear: $(cat "$work/err")"
     screenshot "$shots/dialog-$n.png"
     echo "dialog $n: ${titles[i]}"

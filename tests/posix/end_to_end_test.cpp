@@ -121,7 +121,7 @@ TEST(EndToEnd, UnwritableOutputEndsWithAReportAndAnExitCode)
         SCOPED_TRACE("full disk");
         const Outcome outcome = RunProgram(Output::DevFull);
         ExpectFailedCleanly(outcome);
-        EXPECT_NE(outcome.err.find("No space left on device"), std::string::npos) << outcome.err;
+        EXPECT_NE(outcome.err.find("No space left on device (errno 28)"), std::string::npos) << outcome.err;
     }
     {
         SCOPED_TRACE("closed output");

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+
+#include "platform/linux/desktop_dialog.h"
+
+// Whether this run has a desktop to show dialogs on, and which helper shows
+// them.
+namespace platform::desktop {
+
+// What the environment says of the desktop session.
+struct Session {
+    const char* wayland_display = nullptr;  // WAYLAND_DISPLAY
+    const char* display = nullptr;          // DISPLAY
+    const char* runtime_dir = nullptr;      // XDG_RUNTIME_DIR, where Wayland's socket lies
+    const char* current_desktop = nullptr;  // XDG_CURRENT_DESKTOP, such as "KDE" or "ubuntu:GNOME"
+    const char* search_path = nullptr;      // PATH
+
+    static Session FromEnvironment() noexcept;
+};
+
+// Whether a display is named (either variable set and not empty) and its
+// server answers: its socket takes a connection within two seconds. A display
+// that is named but gone, as in an SSH session whose forwarding has ended, is
+// no desktop to show dialogs on.
+bool DisplayAnswers(const Session& session) noexcept;
+
+// The helper to show dialogs with, where a display is named: zenity first,
+// kdialog first in a KDE session. Only absolute folders of the search path
+// are searched, and only a regular executable file counts. Its version is not
+// read here.
+std::optional<DialogHelper> FindDialogHelper(const Session& session) noexcept;
+
+}  // namespace platform::desktop
