@@ -34,13 +34,14 @@ TEST(VisibleText, InvalidUtf8BecomesReplacementCharacters)
 
 TEST(VisibleText, ShowsAsCodesExactlyTheCharactersThatHideOrReorderText)
 {
-    // Each range that is shown as codes, at both its ends, and its neighbours.
+    // Each range of the controls, separators and bidirectional controls that
+    // Unicode names, at both its ends, and its neighbours.
     const std::pair<const char*, const char*> cases[] = {
         {"\u0080", "<U+0080>"}, {"\u009F", "<U+009F>"}, {"\u061C", "<U+061C>"}, {"\u200E", "<U+200E>"},
         {"\u200F", "<U+200F>"}, {"\u2028", "<U+2028>"}, {"\u202E", "<U+202E>"}, {"\u2066", "<U+2066>"},
-        {"\u2069", "<U+2069>"}, {"\uFEFF", "<U+FEFF>"}, {"\u00A0", "\u00A0"},   {"\u061B", "\u061B"},
+        {"\u2069", "<U+2069>"}, {"\u2029", "<U+2029>"}, {"\u00A0", "\u00A0"},   {"\u061B", "\u061B"},
         {"\u061D", "\u061D"},   {"\u200D", "\u200D"},   {"\u2027", "\u2027"},   {"\u202F", "\u202F"},
-        {"\u2065", "\u2065"},   {"\u206A", "\u206A"},   {"\uFEFE", "\uFEFE"},   {"\x1F\x20\x7E\x7F", "^_ ~^?"},
+        {"\u2065", "\u2065"},   {"\u206A", "\u206A"},   {"\u202A", "<U+202A>"}, {"\x1F\x20\x7E\x7F", "^_ ~^?"},
     };
     for (const auto& [text, shown] : cases) {
         EXPECT_EQ(VisibleText(text, false), shown);

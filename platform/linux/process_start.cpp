@@ -22,7 +22,7 @@ int main()
 
     // Desktop dialogs where a desktop session answers and a dialog helper is
     // there, the terminal box otherwise; chosen once, for the whole run.
-    platform::terminal::TerminalMsgBox terminal_box(STDOUT_FILENO, STDIN_FILENO);
+    platform::terminal::TerminalMsgBox terminal_box(STDOUT_FILENO, STDIN_FILENO, platform::terminal::CharacterLocale());
     std::optional<platform::desktop::DesktopDialogMsgBox> dialog_box;
     const auto session = platform::desktop::Session::FromEnvironment();
     if (auto helper = platform::desktop::FindDialogHelper(session)) {

@@ -24,7 +24,7 @@ Status WriteAll(int fd, std::string_view data) noexcept
     return kOk;
 }
 
-void WaitForLine(int fd) noexcept
+bool WaitForLine(int fd) noexcept
 {
     // One byte at a time, so nothing meant for the next box is read ahead.
     char c = 0;
@@ -33,8 +33,11 @@ void WaitForLine(int fd) noexcept
         if (got < 0 && errno == EINTR) {
             continue;
         }
-        if (got <= 0 || c == '\n') {
-            return;
+        if (got <= 0) {
+            return false;
+        }
+        if (c == '\n') {
+            return true;
         }
     }
 }

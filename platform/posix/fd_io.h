@@ -10,7 +10,8 @@ namespace platform::posix {
 Status WriteAll(int fd, std::string_view data) noexcept;
 
 // Waits for one line on `fd`. End of input, or input that cannot be read at
-// all, ends the wait at once: there is nobody left to answer.
-void WaitForLine(int fd) noexcept;
+// all, ends the wait at once: there is nobody left to answer. Gives whether
+// a line came; false means the input has ended.
+bool WaitForLine(int fd) noexcept;
 
 }  // namespace platform::posix

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -13,10 +14,15 @@
 namespace platform::terminal {
 namespace {
 
-// Below this a box cannot show its title and button at all.
-constexpr int kNarrowestBox = 24;
 constexpr int kDefaultColumns = 80;
 constexpr std::string_view kButton = "[ OK ]";
+constexpr std::string_view kHowToAnswer = " stiskněte Enter ";
+
+struct Lines {
+    std::string_view top_left, top_right, bottom_left, bottom_right, across, side;
+};
+constexpr Lines kUnicodeLines{"┌", "┐", "└", "┘", "─", "│"};
+constexpr Lines kAsciiLines{"+", "+", "+", "+", "-", "|"};
 
 std::string_view Mark(BoxStyle style)
 {
@@ -41,9 +47,11 @@ std::string Repeat(std::string_view piece, int count)
 }
 
 // One row between the side lines: `text` padded to the inner width.
-std::string Row(std::string_view text, int inner)
+std::string Row(std::string_view text, int inner, const Lines& lines)
 {
-    return "│ " + std::string(text) + std::string(static_cast<std::size_t>(inner - DisplayWidth(text)), ' ') + " │\n";
+    return std::string(lines.side) + " " + std::string(text) +
+           std::string(static_cast<std::size_t>(inner - DisplayWidth(text)), ' ') + " " + std::string(lines.side) +
+           "\n";
 }
 
 int TerminalColumns(int fd)
@@ -57,32 +65,41 @@ int TerminalColumns(int fd)
 
 }  // namespace
 
-std::string RenderFramedBox(std::string_view prompt, BoxStyle style, std::string_view title, int columns)
+std::string RenderFramedBox(std::string_view prompt, BoxStyle style, std::string_view title, int columns,
+                            FrameLines frame)
 {
+    const Lines& lines = frame == FrameLines::Ascii ? kAsciiLines : kUnicodeLines;
     const std::string_view mark = Mark(style);
     const int mark_width = DisplayWidth(mark);
     // The frame and its padding take four columns: "│ " and " │".
     const int widest_inner = std::max(columns, kNarrowestBox) - 4;
 
-    const std::vector<std::string> lines = Wrap(VisibleText(prompt, true), widest_inner - mark_width);
+    const std::vector<std::string> wrapped = Wrap(VisibleText(prompt, true), widest_inner - mark_width);
     const std::string safe_title = Fit(VisibleText(title, false), widest_inner - 2);
     const int title_width = DisplayWidth(safe_title);
 
-    int inner = std::max(static_cast<int>(kButton.size()), title_width + 2);
-    for (const std::string& line : lines) {
+    const int hint_width = DisplayWidth(kHowToAnswer);
+    int inner = std::max({static_cast<int>(kButton.size()), title_width + 2, hint_width - 2});
+    for (const std::string& line : wrapped) {
         inner = std::max(inner, mark_width + DisplayWidth(line));
     }
 
-    std::string box = safe_title.empty() ? "┌" + Repeat("─", inner + 2) + "┐\n"
-                                         : "┌─ " + safe_title + " " + Repeat("─", inner - 1 - title_width) + "┐\n";
+    std::string box = std::string(lines.top_left) +
+                      (safe_title.empty() ? Repeat(lines.across, inner + 2)
+                                          : std::string(lines.across) + " " + safe_title + " " +
+                                                Repeat(lines.across, inner - 1 - title_width)) +
+                      std::string(lines.top_right) + "\n";
     const std::string indent(static_cast<std::size_t>(mark_width), ' ');
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        box += Row((i == 0 ? std::string(mark) : indent) + lines[i], inner);
+    for (std::size_t i = 0; i < wrapped.size(); ++i) {
+        box += Row((i == 0 ? std::string(mark) : indent) + wrapped[i], inner, lines);
     }
-    box += Row("", inner);
+    box += Row("", inner, lines);
     const auto before_button = static_cast<std::size_t>((inner - static_cast<int>(kButton.size())) / 2);
-    box += Row(std::string(before_button, ' ') + std::string(kButton), inner);
-    box += "└" + Repeat("─", inner + 2) + "┘\n";
+    box += Row(std::string(before_button, ' ') + std::string(kButton), inner, lines);
+    // How to answer, in the bottom line: the button is no button to click.
+    const int before_hint = (inner + 2 - hint_width) / 2;
+    box += std::string(lines.bottom_left) + Repeat(lines.across, before_hint) + std::string(kHowToAnswer) +
+           Repeat(lines.across, inner + 2 - hint_width - before_hint) + std::string(lines.bottom_right) + "\n";
     return box;
 }
 
@@ -91,24 +108,62 @@ std::string RenderPlainLine(std::string_view prompt, BoxStyle style, std::string
     return std::string(Mark(style)) + VisibleText(title, false) + ": " + VisibleText(prompt, false) + "\n";
 }
 
-TerminalMsgBox::TerminalMsgBox(int output_fd, int input_fd) noexcept
-    : output_fd_(output_fd), input_fd_(input_fd), framed_(::isatty(output_fd) == 1)
+TerminalMsgBox::TerminalMsgBox(int output_fd, int input_fd, const char* locale)
+    : output_fd_(output_fd),
+      input_fd_(input_fd),
+      screen_fd_(::isatty(output_fd) == 1 ? output_fd : -1),
+      own_screen_(false),
+      plain_output_(screen_fd_ < 0),
+      charset_(locale)
 {
+    if (screen_fd_ < 0 && ::isatty(input_fd) == 1) {
+        if (const char* name = ::ttyname(input_fd)) {
+            screen_fd_ = ::open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+            own_screen_ = screen_fd_ >= 0;
+        }
+    }
+}
+
+TerminalMsgBox::~TerminalMsgBox()
+{
+    if (own_screen_) {
+        ::close(screen_fd_);
+    }
 }
 
 Status TerminalMsgBox::Show(std::string_view prompt, BoxStyle style, std::string_view title) noexcept
 {
-    std::string box;
+    std::string on_screen;
+    std::string plain;
     try {
-        box = framed_ ? RenderFramedBox(prompt, style, title, TerminalColumns(output_fd_))
-                      : RenderPlainLine(prompt, style, title);
+        const std::string showable_prompt = charset_.Showable(prompt);
+        const std::string showable_title = charset_.Showable(title);
+        if (screen_fd_ >= 0) {
+            const int columns = TerminalColumns(screen_fd_);
+            on_screen = charset_.Encode(
+                columns < kNarrowestBox ? RenderPlainLine(showable_prompt, style, showable_title)
+                                        : RenderFramedBox(showable_prompt, style, showable_title, columns,
+                                                          charset_.IsUtf8() ? FrameLines::Unicode : FrameLines::Ascii));
+        }
+        if (plain_output_) {
+            plain = charset_.Encode(RenderPlainLine(showable_prompt, style, showable_title));
+        }
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
     }
-    if (const Status status = posix::WriteAll(output_fd_, box); status.Failed()) {
+    if (const Status status =
+            posix::WriteAll(plain_output_ ? output_fd_ : screen_fd_, plain_output_ ? plain : on_screen);
+        status.Failed()) {
         return status;
     }
-    posix::WaitForLine(input_fd_);
+    if (plain_output_ && screen_fd_ >= 0) {
+        if (const Status status = posix::WriteAll(screen_fd_, on_screen); status.Failed()) {
+            return status;
+        }
+    }
+    if (!input_ended_) {
+        input_ended_ = !posix::WaitForLine(input_fd_);
+    }
     return kOk;
 }
 

@@ -3,30 +3,52 @@
 #include <string>
 #include <string_view>
 
+#include "platform/posix/terminal_charset.h"
 #include "platform/runtime.h"
 
 namespace platform::terminal {
 
+// Below this a box cannot show its title and button at all.
+inline constexpr int kNarrowestBox = 24;
+
+// What a frame is drawn with: box-drawing characters, or ASCII for a
+// terminal whose charset has none.
+enum class FrameLines { Unicode, Ascii };
+
 // A message box drawn in a frame, lined up by display columns and wrapped to
-// `columns`. Throws std::bad_alloc.
-std::string RenderFramedBox(std::string_view prompt, BoxStyle style, std::string_view title, int columns);
+// `columns` (at least the narrowest box), saying how to answer it.
+// Throws std::bad_alloc.
+std::string RenderFramedBox(std::string_view prompt, BoxStyle style, std::string_view title, int columns,
+                            FrameLines lines = FrameLines::Unicode);
 
 // A message box as one plain line: style mark, title, the whole prompt.
 // Throws std::bad_alloc.
 std::string RenderPlainLine(std::string_view prompt, BoxStyle style, std::string_view title);
 
 // The message box of a terminal session. On a terminal it draws the framed
-// box; into a pipe or a file it writes the plain line, which keeps logs
-// readable. Either way it waits for one line of input as the OK button.
+// box, or the plain line where the terminal is narrower than any box; into a
+// pipe or a file it writes the plain line, which keeps logs readable, and
+// where the input is a terminal all the same, the person there sees the
+// framed box on it. Either way it waits for one line of input as the OK
+// button; once the input has ended (Ctrl-D), no box waits any more. Every
+// text goes out in the charset that `locale` names.
 class TerminalMsgBox final : public MsgBoxService {
 public:
-    TerminalMsgBox(int output_fd, int input_fd) noexcept;
+    // Throws std::bad_alloc.
+    TerminalMsgBox(int output_fd, int input_fd, const char* locale = nullptr);
+    ~TerminalMsgBox();
+    TerminalMsgBox(const TerminalMsgBox&) = delete;
+    TerminalMsgBox& operator=(const TerminalMsgBox&) = delete;
     Status Show(std::string_view prompt, BoxStyle style, std::string_view title) noexcept override;
 
 private:
     int output_fd_;
     int input_fd_;
-    bool framed_;
+    int screen_fd_;      // the terminal the framed box is drawn on, or -1
+    bool own_screen_;    // opened here, as the input's terminal
+    bool plain_output_;  // the output is no terminal: plain lines go there
+    bool input_ended_ = false;
+    TerminalCharset charset_;
 };
 
 }  // namespace platform::terminal

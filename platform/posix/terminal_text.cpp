@@ -1,52 +1,34 @@
 #include "platform/posix/terminal_text.h"
 
 #include <algorithm>
+#include <clocale>
+#include <cwchar>
+
+#include <locale.h>
+#include <wchar.h>
 
 #include "platform/visible_text.h"
 
 namespace platform::terminal {
 namespace {
 
-struct Range {
-    char32_t first;
-    char32_t last;
-};
-
-// Combining marks, variation selectors and zero-width characters.
-constexpr Range kZeroWidth[] = {
-    {0x0300, 0x036F}, {0x0483, 0x0489}, {0x0591, 0x05BD}, {0x0610, 0x061A},   {0x064B, 0x065F},
-    {0x0E31, 0x0E31}, {0x0E34, 0x0E3A}, {0x1AB0, 0x1AFF}, {0x1DC0, 0x1DFF},   {0x200B, 0x200D},
-    {0x20D0, 0x20FF}, {0xFE00, 0xFE0F}, {0xFE20, 0xFE2F}, {0xE0100, 0xE01EF},
-};
-
-// East Asian wide and fullwidth characters, and emoji.
-constexpr Range kDoubleWidth[] = {
-    {0x1100, 0x115F},   {0x231A, 0x231B},   {0x2329, 0x232A},   {0x23E9, 0x23EC},   {0x25FD, 0x25FE},
-    {0x2614, 0x2615},   {0x2648, 0x2653},   {0x26AA, 0x26AB},   {0x26BD, 0x26BE},   {0x26F5, 0x26F5},
-    {0x26FD, 0x26FD},   {0x2705, 0x2705},   {0x270A, 0x270B},   {0x2728, 0x2728},   {0x274C, 0x274C},
-    {0x2753, 0x2755},   {0x2795, 0x2797},   {0x2B1B, 0x2B1C},   {0x2E80, 0x303E},   {0x3041, 0x33FF},
-    {0x3400, 0x4DBF},   {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},   {0xA960, 0xA97F},   {0xAC00, 0xD7A3},
-    {0xF900, 0xFAFF},   {0xFE10, 0xFE19},   {0xFE30, 0xFE6F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6},
-    {0x1F300, 0x1F64F}, {0x1F680, 0x1F6FF}, {0x1F900, 0x1F9FF}, {0x1FA70, 0x1FAFF}, {0x20000, 0x2FFFD},
-    {0x30000, 0x3FFFD},
-};
-
-template <std::size_t N>
-bool In(const Range (&ranges)[N], char32_t c)
-{
-    return std::any_of(std::begin(ranges), std::end(ranges),
-                       [c](const Range& range) { return c >= range.first && c <= range.last; });
-}
-
+// The columns a character takes, as the C library's UTF-8 locale has it,
+// which is what terminals go by; made once, and used without touching the
+// program's own locale.
 int Width(char32_t c)
 {
-    if (In(kZeroWidth, c)) {
-        return 0;
+    static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+    if (utf8 == nullptr) {
+        return 1;
     }
-    return In(kDoubleWidth, c) ? 2 : 1;
+    const locale_t previous = ::uselocale(utf8);
+    const int width = ::wcwidth(static_cast<wchar_t>(c));
+    ::uselocale(previous);
+    // No width at all: unassigned, which a terminal shows as one column.
+    return width < 0 ? 1 : width;
 }
 
-// Splits a sanitized text into its code points, each with its bytes and width.
+// Splits a visible text into its code points, each with its bytes and width.
 struct Glyph {
     std::string_view bytes;
     int width;

@@ -60,7 +60,7 @@ TEST(FramedBox, LinesUpByColumnsWithCzechLetters)
               "│ Tarn Zíbal narozen dne: 1.1.1970 │\n"
               "│                                  │\n"
               "│              [ OK ]              │\n"
-              "└──────────────────────────────────┘\n");
+              "└──────── stiskněte Enter ─────────┘\n");
 }
 
 TEST(FramedBox, MarksTheStyleAndWrapsToTheTerminal)
@@ -78,6 +78,7 @@ TEST(FramedBox, StaysAlignedForAnyTextAndWidth)
     const std::string texts[] = {"",
                                  "Tarn Zíbal je stejně starý jako Ostin Murav",
                                  "日本語のテキスト と emoji \xF0\x9F\x98\x80 mixed with žluťoučký kůň",
+                                 "\U00017000\U0001B170 \u1100\u1160 \u0915\u0901 \U0001F5A5",
                                  "line one\nline two\n\nafter an empty line",
                                  std::string(300, 'w'),
                                  "\x1b]0;title\x07 \xFF\xFE e\xCC\x8C"};
