@@ -49,11 +49,17 @@ platform/failure.cpp @@ return "text není datum"; @@ return "nedostatek paměti
 platform/failure.cpp @@ "errno %d" @@ "errno %x"
 platform/process_start.cpp @@ return kFailureExitCode; @@ return 0;
 platform/visible_text.cpp @@ c < 0x20 || c == 0x7F @@ c < 0x1F || c == 0x7F
-platform/visible_text.cpp @@ {0x2028, 0x202E} @@ {0x2029, 0x202E}
+cmake/shown_as_code.cmake @@ (Cc|Zl|Zp) @@ (Cc|Zl)
 platform/visible_text.cpp @@     pos += read; @@     pos += length;
-platform/posix/terminal_box.cpp @@ framed_(::isatty(output_fd) == 1) @@ framed_(::isatty(input_fd) == 1)
-platform/posix/terminal_box.cpp @@     posix::WaitForLine(input_fd_); @@ 
-platform/posix/terminal_box.cpp @@ kNarrowestBox = 24; @@ kNarrowestBox = 20;
+platform/posix/terminal_box.cpp @@ screen_fd_(::isatty(output_fd) == 1 ? @@ screen_fd_(::isatty(input_fd) == 1 ?
+platform/posix/terminal_box.cpp @@ input_ended_ = !posix::WaitForLine(input_fd_); @@ input_ended_ = true;
+platform/posix/terminal_box.h @@ kNarrowestBox = 24; @@ kNarrowestBox = 20;
+platform/posix/terminal_box.cpp @@ columns < kNarrowestBox @@ columns < 0
+platform/posix/terminal_box.cpp @@ if (screen_fd_ < 0 && ::isatty(input_fd) == 1) { @@ if (false) {
+platform/posix/terminal_box.cpp @@ input_ended_ = !posix::WaitForLine(input_fd_); @@ posix::WaitForLine(input_fd_);
+platform/posix/terminal_box.cpp @@ charset_.IsUtf8() ? FrameLines::Unicode : FrameLines::Ascii @@ FrameLines::Unicode
+platform/posix/terminal_charset.cpp @@ if (folded != "utf8" && !folded.empty()) { @@ if (!folded.empty()) {
+platform/posix/terminal_text.cpp @@ return width < 0 ? 1 : width; @@ return width < 0 ? 0 : width;
 platform/posix/terminal_box.cpp @@ return "(!) "; @@ return "(i) ";
 platform/posix/terminal_text.cpp @@ line.used + 1 + word_width <= width @@ line.used + 1 + word_width < width
 platform/posix/terminal_text.cpp @@ if (used + glyph.width > width - 1) { @@ if (used + glyph.width > width) {
