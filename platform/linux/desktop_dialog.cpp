@@ -140,29 +140,17 @@ std::vector<char*> CStrings(const std::vector<std::string>& strings)
 }
 
 // Starts the helper with no input, `output` as its standard output (or
-// nothing) and `errors` as its error output, with every signal at its
-// default, and waits for it to end, at most `limit` where one is given. A
-// signal that ends the program meanwhile ends the helper first, then the
-// program. Gives the helper's wait status. Throws std::bad_alloc.
-Status RunHelper(const std::string& path, const std::vector<std::string>& arguments, std::optional<int> output,
-                 int errors, std::optional<std::chrono::milliseconds> limit, int& wait_status)
+// nothing) and `errors` as its error output, with no signal blocked and the
+// ones this program ignores or waits for at their defaults.
+// Throws std::bad_alloc.
+Status StartHelper(const std::string& path, const std::vector<std::string>& arguments, std::optional<int> output,
+                   int errors, pid_t& child)
 {
     std::vector<std::string> argv_strings{path};
     argv_strings.insert(argv_strings.end(), arguments.begin(), arguments.end());
     const std::vector<char*> argv = CStrings(argv_strings);
     const std::vector<std::string> environment_strings = HelperEnvironment(environ);
     const std::vector<char*> environment = CStrings(environment_strings);
-
-    // The child's end and the ending signals are waited for, not handled:
-    // blocked, so that none is missed between the start and the wait.
-    sigset_t watched;
-    sigset_t previous;
-    sigemptyset(&watched);
-    sigaddset(&watched, SIGCHLD);
-    for (const int signal : kEndingSignals) {
-        sigaddset(&watched, signal);
-    }
-    ::pthread_sigmask(SIG_BLOCK, &watched, &previous);
 
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
@@ -193,24 +181,28 @@ Status RunHelper(const std::string& path, const std::vector<std::string>& argume
     if (error == 0) {
         error = ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     }
-    pid_t child = -1;
     if (error == 0) {
         error = ::posix_spawn(&child, path.c_str(), &actions, &attributes, argv.data(), environment.data());
     }
     ::posix_spawn_file_actions_destroy(&actions);
     ::posix_spawnattr_destroy(&attributes);
+    return error == 0 ? kOk : Status::FromPosixError(error);
+}
 
-    Status status = error == 0 ? kOk : Status::FromPosixError(error);
-    int ending_signal = 0;
+// Waits for the helper to end, at most `limit` where one is given, and for
+// the `watched` signals, which are blocked. One that ends the program ends
+// the helper first and is given back in `ending_signal`.
+Status AwaitHelper(pid_t child, const sigset_t& watched, std::optional<std::chrono::milliseconds> limit,
+                   int& wait_status, int& ending_signal)
+{
     const auto deadline = std::chrono::steady_clock::now() + limit.value_or(std::chrono::milliseconds(0));
-    while (error == 0) {
+    for (;;) {
         const pid_t ended = ::waitpid(child, &wait_status, WNOHANG);
         if (ended == child) {
-            break;
+            return kOk;
         }
         if (ended < 0 && errno != EINTR) {
-            status = Status::FromPosixError(errno);
-            break;
+            return Status::FromPosixError(errno);
         }
         siginfo_t info{};
         int signal = 0;
@@ -224,19 +216,52 @@ Status RunHelper(const std::string& path, const std::vector<std::string>& argume
                 // Too long: the helper is ended, and its answer is no answer.
                 ::kill(child, SIGKILL);
                 ::waitpid(child, &wait_status, 0);
-                status = Status::FromPosixError(ETIMEDOUT);
-                break;
+                return Status::FromPosixError(ETIMEDOUT);
             }
         } else {
             signal = ::sigwaitinfo(&watched, &info);
         }
-        if (signal > 0 && signal != SIGCHLD && !sigismember(&previous, signal)) {
+        if (signal > 0 && signal != SIGCHLD) {
             ending_signal = signal;
             ::kill(child, SIGTERM);
             while (::waitpid(child, &wait_status, 0) < 0 && errno == EINTR) {
             }
-            break;
+            return kOk;
         }
+    }
+}
+
+// Runs the helper (see StartHelper) and waits for it (see AwaitHelper); a
+// signal that ends the program ends it here, once the helper is gone.
+// Gives the helper's wait status.
+Status RunHelper(const std::string& path, const std::vector<std::string>& arguments, std::optional<int> output,
+                 int errors, std::optional<std::chrono::milliseconds> limit, int& wait_status)
+{
+    // The child's end and the ending signals are waited for, not handled:
+    // blocked, so that none is missed between the start and the wait.
+    sigset_t watched;
+    sigset_t previous;
+    sigemptyset(&watched);
+    sigaddset(&watched, SIGCHLD);
+    for (const int signal : kEndingSignals) {
+        sigaddset(&watched, signal);
+    }
+    ::pthread_sigmask(SIG_BLOCK, &watched, &previous);
+    for (const int signal : kEndingSignals) {
+        if (sigismember(&previous, signal) == 1) {
+            sigdelset(&watched, signal);  // blocked by whoever started the program: left so
+        }
+    }
+    pid_t child = -1;
+    int ending_signal = 0;
+    Status status = kOutOfMemory;
+    try {
+        status = StartHelper(path, arguments, output, errors, child);
+        if (!status.Failed()) {
+            status = AwaitHelper(child, watched, limit, wait_status, ending_signal);
+        }
+    } catch (const std::bad_alloc&) {
+        status = kOutOfMemory;
     }
     if (ending_signal != 0) {
         // Ends the program as the signal would have, once it is unblocked.
