@@ -75,7 +75,7 @@ platform/linux/desktop_session.cpp @@ kde ? Helper::KDialog : Helper::Zenity @@ 
 platform/linux/desktop_session.cpp @@ return LocalSocketAnswers(path, false) || @@ return true ||
 platform/linux/desktop_dialog.cpp @@ "--no-markup", @@ 
 platform/linux/desktop_dialog.cpp @@ return exit_code == 0 || @@ return exit_code <= 1 ||
-platform/linux/desktop_dialog.cpp @@ helper == Helper::KDialog && exit_code == 2 @@ exit_code == 2
+platform/linux/desktop_dialog.cpp @@ helper == Helper::KDialog && exit_code == 2 @@ helper == Helper::Zenity && exit_code == 2
 platform/linux/desktop_dialog.cpp @@ out += "&amp;"; @@ out += "&";
 platform/linux/desktop_dialog.cpp @@ out += "\\\\"; @@ out += "\\";
 platform/linux/desktop_dialog.cpp @@ "ZENITY_ESC=0", @@ 

@@ -158,9 +158,9 @@ TEST_F(DesktopDialog, EachZenityGetsArgumentsItTakes)
         bool no_icon;         // whether it can show a plain box without an icon
     };
     for (const Case& zenity :
-         {Case{"3.44.0", "--icon=*", true}, Case{"3.92.0", "--icon-name*", false},
-          Case{"4.0.1", "--icon-name=|--icon=", false}, Case{"4.2.2", "--icon-name=|--icon=", false},
-          Case{"unreadable", "--icon-name*", false}}) {
+         {Case{"3.44.0", "--icon=*", true}, Case{"3.90.0", "--icon-name*", false},
+          Case{"3.92.0", "--icon-name*", false}, Case{"4.0.1", "--icon-name=|--icon=", false},
+          Case{"4.2.2", "--icon-name=|--icon=", false}, Case{"unreadable", "--icon-name*", false}}) {
         SCOPED_TRACE(zenity.version);
         const std::string helper = StandIn("zenity",
                                            std::string("for a; do case $a in ") + zenity.refuses +
