@@ -94,6 +94,7 @@ trap 'exit 130' INT TERM
 
 cmake --preset test -B "$build" >/dev/null || exit 1
 cmake --build "$build" -j2 >/dev/null || { echo "the unchanged code does not build" >&2; exit 1; }
+(cd "$build" && ctest -j2 --timeout 120 >/dev/null 2>&1) || { echo "the unchanged code fails its tests" >&2; exit 1; }
 
 caught=0 survived=0 unbuilt=0
 while IFS= read -r fault; do

@@ -28,6 +28,7 @@ TEST(TerminalText, WidthCountsColumnsAsTerminalsDo)
         {"\u0E01\u0E31", 1},  // Thai
         {"\u0F40\u0F71", 1},  // Tibetan
         {"a\u200Bb", 2},      // a zero-width space
+        {"\u0378", 1},        // unassigned: one column, as terminals show it
     };
     for (const auto& [text, width] : samples) {
         EXPECT_EQ(DisplayWidth(text), width) << text;
