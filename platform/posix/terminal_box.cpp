@@ -151,12 +151,12 @@ Status TerminalMsgBox::Show(std::string_view prompt, BoxStyle style, std::string
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
     }
-    if (const Status status =
-            posix::WriteAll(plain_output_ ? output_fd_ : screen_fd_, plain_output_ ? plain : on_screen);
-        status.Failed()) {
-        return status;
+    if (plain_output_) {
+        if (const Status status = posix::WriteAll(output_fd_, plain); status.Failed()) {
+            return status;
+        }
     }
-    if (plain_output_ && screen_fd_ >= 0) {
+    if (screen_fd_ >= 0) {
         if (const Status status = posix::WriteAll(screen_fd_, on_screen); status.Failed()) {
             return status;
         }
