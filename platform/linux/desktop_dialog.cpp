@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "platform/posix/fd_io.h"
+#include "platform/posix/terminal_charset.h"
 #include "platform/visible_text.h"
 
 extern char** environ;
@@ -79,27 +80,6 @@ std::string KdeTitle(std::string_view title)
         after_space = c == ' ';
     }
     return out;
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix)
-{
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-// Whether a locale name ("cs_CZ.UTF-8@euro") names UTF-8 as its character set.
-bool NamesUtf8(std::string_view locale)
-{
-    const std::size_t dot = locale.find('.');
-    if (dot == std::string_view::npos) {
-        return false;
-    }
-    std::string charset;
-    for (const char c : locale.substr(dot + 1, locale.find('@') - dot - 1)) {
-        if (c != '-') {
-            charset += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        }
-    }
-    return charset == "utf8";
 }
 
 // A file for a helper's output, at descriptor 3 or above: with a standard
@@ -331,31 +311,19 @@ std::vector<std::string> DialogArguments(const DialogHelper& helper, std::string
 
 std::vector<std::string> HelperEnvironment(const char* const* environment)
 {
-    auto value = [environment](std::string_view name) {
-        for (const char* const* entry = environment; *entry != nullptr; ++entry) {
-            const std::string_view text = *entry;
-            if (StartsWith(text, name) && text.size() > name.size() && text[name.size()] == '=') {
-                return text.substr(name.size() + 1);
-            }
-        }
-        return std::string_view();
-    };
-    // The locale's character set as the C library takes it: LC_ALL, else
-    // LC_CTYPE, else LANG.
-    const std::string_view all = value("LC_ALL");
-    const std::string_view ctype = !all.empty() ? all : !value("LC_CTYPE").empty() ? value("LC_CTYPE") : value("LANG");
-    const bool utf8 = NamesUtf8(ctype);
+    const std::string_view all = terminal::EnvironmentValue(environment, "LC_ALL");
+    const bool utf8 = terminal::IsUtf8Charset(terminal::CharsetOf(terminal::CharacterLocale(environment)));
 
     std::vector<std::string> out;
     for (const char* const* entry = environment; *entry != nullptr; ++entry) {
         const std::string_view text = *entry;
-        if (StartsWith(text, "ZENITY_") || StartsWith(text, "DIALOG_")) {
+        if (text.starts_with("ZENITY_") || text.starts_with("DIALOG_")) {
             continue;  // exit codes of the caller's choosing
         }
-        if (!utf8 && !all.empty() && (StartsWith(text, "LC_") || StartsWith(text, "LANG="))) {
+        if (!utf8 && !all.empty() && (text.starts_with("LC_") || text.starts_with("LANG="))) {
             continue;  // LC_ALL set every category; its language goes on in LANG below
         }
-        if (!utf8 && StartsWith(text, "LC_CTYPE=")) {
+        if (!utf8 && text.starts_with("LC_CTYPE=")) {
             continue;
         }
         out.emplace_back(text);

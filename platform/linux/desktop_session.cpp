@@ -24,15 +24,21 @@ bool IsSet(const char* variable)
     return variable != nullptr && *variable != '\0';
 }
 
-// Whether the colon-separated `list` holds `item`.
+// The next entry of a colon-separated list, taken off its front.
+std::string_view NextEntry(std::string_view& list)
+{
+    const std::size_t colon = list.find(':');
+    const std::string_view entry = list.substr(0, colon);
+    list.remove_prefix(colon == std::string_view::npos ? list.size() : colon + 1);
+    return entry;
+}
+
 bool ListHolds(std::string_view list, std::string_view item)
 {
     while (!list.empty()) {
-        const std::size_t colon = list.find(':');
-        if (list.substr(0, colon) == item) {
+        if (NextEntry(list) == item) {
             return true;
         }
-        list.remove_prefix(colon == std::string_view::npos ? list.size() : colon + 1);
     }
     return false;
 }
@@ -40,9 +46,7 @@ bool ListHolds(std::string_view list, std::string_view item)
 std::optional<std::string> FindProgram(std::string_view name, std::string_view search_path)
 {
     while (!search_path.empty()) {
-        const std::size_t colon = search_path.find(':');
-        const std::string_view folder = search_path.substr(0, colon);
-        search_path.remove_prefix(colon == std::string_view::npos ? search_path.size() : colon + 1);
+        const std::string_view folder = NextEntry(search_path);
         // An empty or relative entry names the working folder or one below
         // it; a dialog is no reason to run whatever lies there.
         if (folder.empty() || folder.front() != '/') {

@@ -22,16 +22,17 @@ int main()
 
     // Desktop dialogs where a desktop session answers and a dialog helper is
     // there, the terminal box otherwise; chosen once, for the whole run.
-    platform::terminal::TerminalMsgBox terminal_box(STDOUT_FILENO, STDIN_FILENO, platform::terminal::CharacterLocale());
     std::optional<platform::desktop::DesktopDialogMsgBox> dialog_box;
+    std::optional<platform::terminal::TerminalMsgBox> terminal_box;
     const auto session = platform::desktop::Session::FromEnvironment();
-    if (auto helper = platform::desktop::FindDialogHelper(session)) {
-        if (platform::desktop::DisplayAnswers(session)) {
-            helper->version = platform::desktop::ReadVersion(helper->path);
-            dialog_box.emplace(std::move(*helper));
-        }
+    if (auto helper = platform::desktop::FindDialogHelper(session);
+        helper && platform::desktop::DisplayAnswers(session)) {
+        helper->version = platform::desktop::ReadVersion(helper->path);
+        dialog_box.emplace(std::move(*helper));
+    } else {
+        terminal_box.emplace(STDOUT_FILENO, STDIN_FILENO, platform::terminal::CharacterLocale(environ));
     }
-    platform::MsgBoxService& box = dialog_box ? static_cast<platform::MsgBoxService&>(*dialog_box) : terminal_box;
+    platform::MsgBoxService& box = dialog_box ? static_cast<platform::MsgBoxService&>(*dialog_box) : *terminal_box;
 
     platform::LocalClock clock;
     const platform::ScopedRuntime runtime(box, clock);

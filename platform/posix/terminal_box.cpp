@@ -108,7 +108,7 @@ std::string RenderPlainLine(std::string_view prompt, BoxStyle style, std::string
     return std::string(Mark(style)) + VisibleText(title, false) + ": " + VisibleText(prompt, false) + "\n";
 }
 
-TerminalMsgBox::TerminalMsgBox(int output_fd, int input_fd, const char* locale)
+TerminalMsgBox::TerminalMsgBox(int output_fd, int input_fd, std::string_view locale)
     : output_fd_(output_fd),
       input_fd_(input_fd),
       screen_fd_(::isatty(output_fd) == 1 ? output_fd : -1),

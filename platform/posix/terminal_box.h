@@ -35,7 +35,7 @@ std::string RenderPlainLine(std::string_view prompt, BoxStyle style, std::string
 class TerminalMsgBox final : public MsgBoxService {
 public:
     // Throws std::bad_alloc.
-    TerminalMsgBox(int output_fd, int input_fd, const char* locale = nullptr);
+    TerminalMsgBox(int output_fd, int input_fd, std::string_view locale = {});
     ~TerminalMsgBox();
     TerminalMsgBox(const TerminalMsgBox&) = delete;
     TerminalMsgBox& operator=(const TerminalMsgBox&) = delete;

@@ -1,7 +1,6 @@
 #include "platform/posix/terminal_charset.h"
 
 #include <cerrno>
-#include <cstdlib>
 
 #include <iconv.h>
 
@@ -42,21 +41,9 @@ std::string Convert(std::string_view text, const std::string& from, const std::s
 
 }  // namespace
 
-TerminalCharset::TerminalCharset(const char* locale)
+TerminalCharset::TerminalCharset(std::string_view locale)
 {
-    const std::string_view name = locale ? locale : "";
-    const std::size_t dot = name.find('.');
-    if (dot == std::string_view::npos) {
-        return;
-    }
-    const std::string charset(name.substr(dot + 1, name.find('@', dot) - dot - 1));
-    std::string folded;
-    for (const char c : charset) {
-        if (c != '-' && c != '_') {
-            folded += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        }
-    }
-    if (folded != "utf8" && !folded.empty()) {
+    if (const std::string_view charset = CharsetOf(locale); !charset.empty() && !IsUtf8Charset(charset)) {
         charset_ = charset;
     }
 }
@@ -71,15 +58,46 @@ std::string TerminalCharset::Encode(std::string_view text) const
     return IsUtf8() ? std::string(text) : Convert(text, "UTF-8", charset_);
 }
 
-const char* CharacterLocale() noexcept
+std::string_view EnvironmentValue(const char* const* environment, std::string_view name) noexcept
 {
-    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value != nullptr && *value != '\0') {
+    for (const char* const* entry = environment; *entry != nullptr; ++entry) {
+        const std::string_view text = *entry;
+        if (text.starts_with(name) && text.size() > name.size() && text[name.size()] == '=') {
+            return text.substr(name.size() + 1);
+        }
+    }
+    return {};
+}
+
+std::string_view CharacterLocale(const char* const* environment) noexcept
+{
+    for (const std::string_view variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        if (const std::string_view value = EnvironmentValue(environment, variable); !value.empty()) {
             return value;
         }
     }
-    return nullptr;
+    return {};
+}
+
+std::string_view CharsetOf(std::string_view locale) noexcept
+{
+    const std::size_t dot = locale.find('.');
+    return dot == std::string_view::npos ? std::string_view() : locale.substr(dot + 1, locale.find('@', dot) - dot - 1);
+}
+
+bool IsUtf8Charset(std::string_view charset) noexcept
+{
+    std::string_view rest = "utf8";
+    for (const char c : charset) {
+        if (c == '-' || c == '_') {
+            continue;
+        }
+        if (rest.empty() || (c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != rest.front()) {
+            return false;
+        }
+        rest.remove_prefix(1);
+    }
+    return rest.empty();
 }
 
 }  // namespace platform::terminal

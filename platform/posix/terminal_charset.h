@@ -11,10 +11,10 @@ namespace platform::terminal {
 // garbage to it and some (0x90, 0x9B) even control codes.
 class TerminalCharset {
 public:
-    // `locale`: the name the C library would take for LC_CTYPE (LC_ALL, else
-    // LC_CTYPE, else LANG), or null. No charset named ("C", "POSIX", none at
-    // all) is taken for UTF-8, as most terminals today are.
-    explicit TerminalCharset(const char* locale);
+    // `locale`: the name the C library would take for LC_CTYPE (see
+    // CharacterLocale). No charset named ("C", "POSIX", none at all) is taken
+    // for UTF-8, as most terminals today are.
+    explicit TerminalCharset(std::string_view locale);
 
     bool IsUtf8() const noexcept { return charset_.empty(); }
     // The text as UTF-8 that holds only what the charset can show: the rest
@@ -28,7 +28,19 @@ private:
     std::string charset_;  // empty for UTF-8
 };
 
-// The locale's name for LC_CTYPE from the environment, or null.
-const char* CharacterLocale() noexcept;
+// The value of `name` in an environment of "NAME=value" entries; empty where
+// it is not set.
+std::string_view EnvironmentValue(const char* const* environment, std::string_view name) noexcept;
+
+// The locale name the C library takes for characters: LC_ALL, else LC_CTYPE,
+// else LANG, the first that is not empty; empty where none is.
+std::string_view CharacterLocale(const char* const* environment) noexcept;
+
+// The character set a locale name names: "ISO-8859-2" of
+// "cs_CZ.ISO-8859-2@euro"; empty where it names none.
+std::string_view CharsetOf(std::string_view locale) noexcept;
+
+// Whether a character set's name is UTF-8's, however written ("utf8").
+bool IsUtf8Charset(std::string_view charset) noexcept;
 
 }  // namespace platform::terminal
