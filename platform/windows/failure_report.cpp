@@ -42,7 +42,7 @@ void ShowFailure(const RunFailure& failure) noexcept
                             .Failed() &&
                        !windows::ToUtf16(report, wide).Failed();
     // Without memory for the words, the box still says that the run failed.
-    ::MessageBoxW(nullptr, built ? wide.c_str() : L"Program selhal.", L"osoby", MB_OK | MB_ICONERROR);
+    ::MessageBoxW(nullptr, built ? wide.c_str() : L"Program selhal.", L"Osoby", MB_OK | MB_ICONERROR);
 }
 
 }  // namespace platform

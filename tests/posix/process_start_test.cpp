@@ -29,5 +29,6 @@ TEST(ProcessStart, GivesTheExitCodeAndReportsTheFailure)
 
 TEST(ProcessStart, AnEscapedExceptionIsReportedAsAnInternalError)
 {
-    EXPECT_DEATH(std::terminate(), "^osoby: operace Main selhala: vnitřní chyba programu \\(0xA0000006\\)\n$");
+    EXPECT_EXIT(std::terminate(), testing::ExitedWithCode(platform::kFailureExitCode),
+                "^osoby: operace Main selhala: vnitřní chyba programu \\(0xA0000006\\)\n$");
 }
