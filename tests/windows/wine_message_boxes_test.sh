@@ -4,8 +4,9 @@
 # proves each box's exact prompt, title and style, in order; the run must end
 # with exit code 0. Saves a screenshot of each box. First, with no display at
 # all, the first box cannot be shown: the run must end through the error box
-# of the failure report, with exit code 1.
-#   wine_message_boxes_test.sh OSOBY_EXE SCREENSHOT_FOLDER WINE_PREFIX WINE_LOADER
+# of the failure report, with exit code 1; run from a folder with a planted
+# uxtheme.dll beside it, forced native, which the program must not load.
+#   wine_message_boxes_test.sh OSOBY_EXE SCREENSHOT_FOLDER WINE_PREFIX WINE_LOADER PLANTED_UXTHEME_DLL
 set -euo pipefail
 source "$(dirname "$0")/../support/virtual_display.sh"
 exe=$1
@@ -56,14 +57,17 @@ expect_box() {
 }
 
 status=0
-(unset DISPLAY WAYLAND_DISPLAY; WINEDEBUG=-all,+relay "$wine" "$exe" 2>"$work/no-display") || status=$?
+cp "$exe" "$5" "$work/"
+(cd "$work" && unset DISPLAY WAYLAND_DISPLAY && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;uxtheme=n,b" WINEDEBUG=-all,+relay \
+    timeout 10 "$wine" osoby.exe 2>no-display) || status=$?
 [[ $status -eq 1 ]] || fail "with no display the run ended with exit code $status, expected 1"
+[[ ! -e $work/planted-dll-loaded ]] || fail "the program loaded the uxtheme.dll planted beside it"
 expect_box "$(nth_call "$work/no-display" 1)" "Nevyplněno Nevyplněno narozen dne: Nevyplněno" "Informace o Osobě" 00000000
 failure_call=$(nth_call "$work/no-display" 2)
-[[ $failure_call == *'L"Operace ZobrazVse osoby A selhala:\n'*'",'*' L"osoby",00000010) ret='* ]] ||
+[[ $failure_call == *'L"Operace ZobrazVse osoby A selhala:\n'*'",'*' L"Osoby",00000010) ret='* ]] ||
     fail "the failure report was shown as: $failure_call"
 [[ -z $(nth_call "$work/no-display" 3) ]] || fail "boxes were shown after the failure"
-echo "no display: the failure report, exit code 1"
+echo "no display: the failure report, exit code 1; the planted DLL not loaded"
 # Wine's server keeps the desktop it made without a display; the next run
 # needs its own.
 wineserver -k 2>/dev/null || true
