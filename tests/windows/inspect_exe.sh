@@ -51,7 +51,7 @@ icon=$(mktemp)
 trap 'rm -f "$icon"' EXIT
 wrestool -x --type=14 "$exe" >"$icon"
 icons=$(icotool -l "$icon" | sed -n 's/.*--width=\([0-9]*\).*/\1/p' | sort -n | xargs)
-[[ $icons == "16 32 48 256" ]] || fail "icon sizes are '$icons', not 16 32 48 256"
+[[ $icons == "16 20 24 32 40 48 64 256" ]] || fail "icon sizes are '$icons', not 16 20 24 32 40 48 64 256"
 
 size=$(stat -c %s "$exe")
 [[ -z $max_bytes || $size -le $max_bytes ]] || fail "$size bytes, more than $max_bytes"
