@@ -1,4 +1,6 @@
 #include <string>
+#include <string_view>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -8,31 +10,24 @@
 using platform::windows::ToUtf16;
 using platform::windows::ToUtf8;
 
-TEST(Utf16, CzechLettersConvertExactly)
+// Each text to UTF-16, and that back to the third: Czech letters exact, a
+// character outside the basic plane as a surrogate pair, invalid UTF-8 as
+// U+FFFD.
+TEST(Utf16, ConvertsExactlyBothWays)
 {
-    std::wstring wide;
-    ASSERT_EQ(ToUtf16("Informace o Osobě", wide), platform::kOk);
-    EXPECT_EQ(wide, L"Informace o Osob\u011B");
-    ASSERT_EQ(ToUtf16("áéíýčěšžů", wide), platform::kOk);
-    EXPECT_EQ(wide, L"\u00E1\u00E9\u00ED\u00FD\u010D\u011B\u0161\u017E\u016F");
-    EXPECT_EQ(ToUtf8(wide), "áéíýčěšžů");
-}
-
-TEST(Utf16, OutsideTheBasicPlaneBecomesASurrogatePair)
-{
-    std::wstring wide;
-    ASSERT_EQ(ToUtf16("\xF0\x9F\x98\x80", wide), platform::kOk);
-    EXPECT_EQ(wide, (std::wstring{static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)}));
-    EXPECT_EQ(ToUtf8(wide), "\xF0\x9F\x98\x80");
-}
-
-TEST(Utf16, EmptyAndInvalidText)
-{
-    std::wstring wide = L"left over";
-    ASSERT_EQ(ToUtf16("", wide), platform::kOk);
-    EXPECT_EQ(wide, L"");
-    ASSERT_EQ(ToUtf16("a\377b", wide), platform::kOk);
-    EXPECT_EQ(wide, L"a\uFFFDb");
+    const std::tuple<std::string_view, std::wstring_view, std::string_view> cases[] = {
+        {"Informace o Osobě", L"Informace o Osob\u011B", "Informace o Osobě"},
+        {"áéíýčěšžů", L"\u00E1\u00E9\u00ED\u00FD\u010D\u011B\u0161\u017E\u016F", "áéíýčěšžů"},
+        {"\xF0\x9F\x98\x80", L"\xD83D\xDE00", "\xF0\x9F\x98\x80"},
+        {"", L"", ""},
+        {"a\377b", L"a\uFFFDb", "a\uFFFDb"},
+    };
+    for (const auto& [text, wide, back] : cases) {
+        std::wstring out = L"left over";
+        ASSERT_EQ(ToUtf16(text, out), platform::kOk) << text;
+        EXPECT_EQ(out, wide);
+        EXPECT_EQ(ToUtf8(out), back);
+    }
 }
 
 TEST(BoxText, IsVisibleAsOnEveryPlatform)

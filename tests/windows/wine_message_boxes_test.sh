@@ -27,20 +27,9 @@ trap 'stop_virtual_display "${osoby_pid:-}"; wineserver -k 2>/dev/null || true; 
 ) >/dev/null 2>&1 || fail "could not prepare the Wine prefix"
 
 # A text as Wine's trace writes it: every character outside printable ASCII
-# as \ and four hex digits.
+# as \ and its code in four hex digits, " and \ after a \.
 wine_text() {
-    local text=$1 out= c code i
-    for ((i = 0; i < ${#text}; i++)); do
-        c=${text:i:1}
-        printf -v code '%d' "'$c"
-        if ((code < 32 || code >= 127)); then
-            printf -v c '\\%04x' "$code"
-        elif [[ $c == '"' || $c == '\' ]]; then
-            c="\\$c"
-        fi
-        out+=$c
-    done
-    printf '%s' "$out"
+    perl -CSA -e '$_ = shift; s/(["\\])/\\$1/g; s/([^\x20-\x7e])/sprintf("\\%04x", ord $1)/ge; print' -- "$1"
 }
 export LC_ALL=C.UTF-8
 
