@@ -13,6 +13,7 @@ exe=$1
 shots=$2
 export WINEPREFIX=$3
 wine=$4
+planted_dll=$5
 # No Mono or Gecko installer windows in a new prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$shots"
@@ -46,7 +47,7 @@ expect_box() {
 }
 
 status=0
-cp "$exe" "$5" "$work/"
+cp "$exe" "$planted_dll" "$work/"
 (cd "$work" && unset DISPLAY WAYLAND_DISPLAY && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;uxtheme=n,b" WINEDEBUG=-all,+relay \
     timeout 10 "$wine" osoby.exe 2>no-display) || status=$?
 [[ $status -eq 1 ]] || fail "with no display the run ended with exit code $status, expected 1"
