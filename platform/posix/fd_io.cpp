@@ -2,16 +2,29 @@
 
 #include <cerrno>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace platform::posix {
+namespace {
+
+// Waits until `fd` is ready for `events`, or a signal comes. False where it
+// cannot wait at all, with errno set.
+bool AwaitReady(int fd, short events) noexcept
+{
+    pollfd ready{fd, events, 0};
+    return ::poll(&ready, 1, -1) >= 0 || errno == EINTR;
+}
+
+}  // namespace
 
 Status WriteAll(int fd, std::string_view data) noexcept
 {
     while (!data.empty()) {
         const ssize_t written = ::write(fd, data.data(), data.size());
         if (written < 0) {
-            if (errno == EINTR) {
+            if (errno == EINTR || (errno == EAGAIN && AwaitReady(fd, POLLOUT))) {
                 continue;
             }
             return Status::FromPosixError(errno);
@@ -30,7 +43,7 @@ bool WaitForLine(int fd) noexcept
     char c = 0;
     for (;;) {
         const ssize_t got = ::read(fd, &c, 1);
-        if (got < 0 && errno == EINTR) {
+        if (got < 0 && (errno == EINTR || (errno == EAGAIN && AwaitReady(fd, POLLIN)))) {
             continue;
         }
         if (got <= 0) {
@@ -40,6 +53,18 @@ bool WaitForLine(int fd) noexcept
             return true;
         }
     }
+}
+
+int AboveStandardStreams(int fd) noexcept
+{
+    if (fd < 0 || fd > STDERR_FILENO) {
+        return fd;
+    }
+    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return moved;
 }
 
 }  // namespace platform::posix

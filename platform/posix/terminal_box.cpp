@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include "platform/posix/fd_io.h"
@@ -116,9 +117,13 @@ TerminalMsgBox::TerminalMsgBox(int output_fd, int input_fd, std::string_view loc
       plain_output_(screen_fd_ < 0),
       charset_(locale)
 {
+    // The input's terminal, never opened by its name: after su, that name is
+    // another user's to open, though the terminal is ours to use.
     if (screen_fd_ < 0 && ::isatty(input_fd) == 1) {
-        if (const char* name = ::ttyname(input_fd)) {
-            screen_fd_ = ::open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if ((::fcntl(input_fd, F_GETFL) & O_ACCMODE) == O_RDWR) {
+            screen_fd_ = input_fd;
+        } else if (::tcgetsid(input_fd) >= 0) {  // the controlling terminal
+            screen_fd_ = posix::AboveStandardStreams(::open("/dev/tty", O_WRONLY | O_CLOEXEC));
             own_screen_ = screen_fd_ >= 0;
         }
     }

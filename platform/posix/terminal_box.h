@@ -45,7 +45,7 @@ private:
     int output_fd_;
     int input_fd_;
     int screen_fd_;      // the terminal the framed box is drawn on, or -1
-    bool own_screen_;    // opened here, as the input's terminal
+    bool own_screen_;    // opened here, as the input's terminal, and closed with the box
     bool plain_output_;  // the output is no terminal: plain lines go there
     bool input_ended_ = false;
     TerminalCharset charset_;

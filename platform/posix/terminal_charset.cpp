@@ -7,9 +7,17 @@
 namespace platform::terminal {
 namespace {
 
+// Made once, at first use.
+locale_t Utf8Locale() noexcept
+{
+    static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+    return utf8;
+}
+
 // Converts with iconv; what cannot be converted at all becomes "?".
 std::string Convert(std::string_view text, const std::string& from, const std::string& to)
 {
+    const InUtf8Locale transliteration;
     const iconv_t converter = ::iconv_open(to.c_str(), from.c_str());
     if (converter == reinterpret_cast<iconv_t>(-1)) {
         return std::string(text);
@@ -40,6 +48,15 @@ std::string Convert(std::string_view text, const std::string& from, const std::s
 }
 
 }  // namespace
+
+InUtf8Locale::InUtf8Locale() noexcept : previous_(Utf8Locale() != nullptr ? ::uselocale(Utf8Locale()) : nullptr) {}
+
+InUtf8Locale::~InUtf8Locale()
+{
+    if (previous_ != nullptr) {
+        ::uselocale(previous_);
+    }
+}
 
 TerminalCharset::TerminalCharset(std::string_view locale)
 {

@@ -3,7 +3,24 @@
 #include <string>
 #include <string_view>
 
+#include <locale.h>
+
 namespace platform::terminal {
+
+// While it lives, the calling thread takes characters as the C library's
+// UTF-8 locale does: widths as terminals count them, and transliteration
+// with the full table (the C locale's has no "ě" -> "e"). The program's own
+// locale stays as it is. Where that locale is missing, nothing changes.
+class InUtf8Locale {
+public:
+    InUtf8Locale() noexcept;
+    ~InUtf8Locale();
+    InUtf8Locale(const InUtf8Locale&) = delete;
+    InUtf8Locale& operator=(const InUtf8Locale&) = delete;
+
+private:
+    locale_t previous_;
+};
 
 // The character set a terminal shows, as its locale names it. Most are UTF-8,
 // the program's own; one that names another ("cs_CZ.ISO-8859-2") gets every

@@ -1,29 +1,22 @@
 #include "platform/posix/terminal_text.h"
 
 #include <algorithm>
-#include <clocale>
 #include <cwchar>
 
-#include <locale.h>
 #include <wchar.h>
 
+#include "platform/posix/terminal_charset.h"
 #include "platform/visible_text.h"
 
 namespace platform::terminal {
 namespace {
 
 // The columns a character takes, as the C library's UTF-8 locale has it,
-// which is what terminals go by; made once, and used without touching the
-// program's own locale.
+// which is what terminals go by.
 int Width(char32_t c)
 {
-    static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
-    if (utf8 == nullptr) {
-        return 1;
-    }
-    const locale_t previous = ::uselocale(utf8);
+    const InUtf8Locale utf8;
     const int width = ::wcwidth(static_cast<wchar_t>(c));
-    ::uselocale(previous);
     // No width at all: unassigned, which a terminal shows as one column.
     return width < 0 ? 1 : width;
 }

@@ -1,5 +1,6 @@
 // Runs the built program as a user would and reads what it shows.
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <iterator>
@@ -9,6 +10,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -139,34 +141,60 @@ TEST(EndToEnd, UnwritableOutputEndsWithAReportAndAnExitCode)
 
 namespace {
 
-// The program on a terminal `columns` wide, with `locale` as its only locale
-// setting, and its output into `output_file` where one is named.
+// How the program's standard descriptors meet the terminal, where not all on it.
+enum Wiring : unsigned {
+    kOutputIntoFile = 1,
+    kOutputClosed = 2,
+    kReadOnlyInput = 4,   // as `osoby </dev/tty` opens it
+    kOthersTerminal = 8,  // one that its name does not open, as after su
+};
+
+// The program on a terminal `columns` wide, with `locale` ("LC_CTYPE=x LANG=y")
+// as its only locale settings, and its descriptors wired as asked.
 class TerminalRun {
 public:
-    TerminalRun(int columns, const char* locale, const std::string& output_file = "")
+    TerminalRun(int columns, const char* locale, unsigned wiring = 0, const std::string& output_file = "")
     {
         winsize size{};
         size.ws_col = static_cast<unsigned short>(columns);
         size.ws_row = 24;
         child_ = ::forkpty(&terminal_, nullptr, nullptr, &size);
         if (child_ == 0) {
-            ::unsetenv("DISPLAY");
-            ::unsetenv("WAYLAND_DISPLAY");
-            ::unsetenv("LC_ALL");
-            ::unsetenv("LC_CTYPE");
-            ::setenv("LANG", locale, 1);
-            if (!output_file.empty()) {
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "LC_ALL", "LC_CTYPE", "LANG"}) {
+                ::unsetenv(name);
+            }
+            std::string settings = locale;
+            for (char* setting = std::strtok(settings.data(), " "); setting; setting = std::strtok(nullptr, " ")) {
+                ::putenv(setting);
+            }
+            if (wiring & kReadOnlyInput) {
+                ::dup2(::open("/proc/self/fd/0", O_RDONLY | O_CLOEXEC), STDIN_FILENO);
+            }
+            if (wiring & kOutputIntoFile) {
                 ::dup2(::open(output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+            }
+            if (wiring & kOutputClosed) {
+                ::close(STDOUT_FILENO);
+            }
+            if ((wiring & kOthersTerminal) &&
+                (::fchmod(STDIN_FILENO, 0) != 0 || (::getuid() == 0 && ::setuid(65534) != 0))) {
+                ::_exit(126);
             }
             ExecProgram();
         }
     }
-    ~TerminalRun() { ::close(terminal_); }
+    ~TerminalRun()
+    {
+        ::close(terminal_);
+        if (child_ > 0 && ::kill(child_, SIGKILL) == 0) {
+            ::waitpid(child_, nullptr, 0);
+        }
+    }
 
-    // Reads what the terminal shows until `wanted` appears, or 10 s pass.
+    // Reads what the terminal shows until `wanted` appears, or 5 s pass.
     bool Await(const std::string& wanted)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (screen.find(wanted) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
             pollfd ready{terminal_, POLLIN, 0};
             char buffer[1024];
@@ -181,12 +209,20 @@ public:
     {
         EXPECT_EQ(::write(terminal_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
     }
-    // The exit code once the program has ended, or -1 where it did not exit.
+    // The exit code once the program has ended, or -1 where it did not exit
+    // within 5 s.
     int ExitCode()
     {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         int status = -1;
-        ::waitpid(child_, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        pid_t ended = 0;
+        while ((ended = ::waitpid(child_, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline) {
+            ::usleep(10000);
+        }
+        if (ended == child_) {
+            child_ = -1;
+        }
+        return ended > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     std::string screen;
@@ -201,11 +237,11 @@ private:
 TEST(EndToEnd, OnATerminalEachBoxIsFramedAndWaitsForEnter)
 {
     RequireTodayAfter1999();
-    TerminalRun run(40, "C.UTF-8");
+    TerminalRun run(40, "LANG=C.UTF-8");
     const char* boxes[] = {"│ Nevyplněno Nevyplněno narozen dne: │", "│ Tarn Zíbal narozen dne: 1.1.1970 │",
                            "│ Ostin Murav narozen dne: 20.11.1972 │", "│ (i) Tarn Zíbal je starší než Ostin │"};
     for (const char* box : boxes) {
-        EXPECT_TRUE(run.Await(box)) << "waiting for " << box << " in:\n" << run.screen;
+        ASSERT_TRUE(run.Await(box)) << "waiting for " << box << " in:\n" << run.screen;
         run.Type("\n");
     }
     EXPECT_EQ(run.ExitCode(), 0);
@@ -222,36 +258,49 @@ TEST(EndToEnd, EveryTerminalShowsEveryBoxReadably)
         "Informace o Osobě: Tarn Zíbal narozen dne: 1.1.1970\n"
         "Informace o Osobě: Ostin Murav narozen dne: 20.11.1972\n"
         "(i) Osoby: Tarn Zíbal je starší než Ostin Murav\n";
+    const char* failed = "osoby: operace ZobrazVse osoby A selhala: Bad file descriptor (errno 9)";
+    const char* utf8 = "LANG=C.UTF-8";
     struct Case {
         const char* what;
-        int columns;
-        const char* locale;
-        bool into_file;
         const char* first_box;  // as the terminal shows it
-        const char* keys;       // typed once the first box is up
         const char* last_box;
+        unsigned wiring = 0;
+        const char* keys = "\n\n\n\n";  // typed once the first box is up
+        const char* locale = "LANG=C.UTF-8";
+        int exit_code = 0;
+        int columns = 80;
     };
     for (const Case& terminal : {
-             Case{"narrower than any box: plain lines", 20, "C.UTF-8", false,
-                  "Informace o Osobě: Nevyplněno Nevyplněno narozen dne: Nevyplněno\r\n", "\n\n\n\n",
-                  "(i) Osoby: Tarn Zíbal je starší než Ostin Murav"},
-             Case{"output into a file: the boxes on the terminal all the same", 80, "C.UTF-8", true,
-                  "┌─ Informace o Osobě ─", "\n\n\n\n", "┌─ Osoby ─"},
-             Case{"Ctrl-D once ends the input for every box", 80, "C.UTF-8", false, "┌─ Informace o Osobě ─", "\x04",
-                  "┌─ Osoby ─"},
-             Case{"a Latin-2 terminal: its own bytes, an ASCII frame", 80, "cs_CZ.ISO-8859-2", false,
-                  "+- Informace o Osob\354 -", "\n\n\n\n", "| Tarn Z\355bal narozen dne: 1.1.1970 |"},
+             Case{"narrower than any box: plain lines",
+                  "Informace o Osobě: Nevyplněno Nevyplněno narozen dne: Nevyplněno\r\n",
+                  "(i) Osoby: Tarn Zíbal je starší než Ostin Murav", 0, "\n\n\n\n", utf8, 0, 20},
+             Case{"output into a file: the boxes on the terminal all the same", "┌─ Informace o Osobě ─", "┌─ Osoby ─",
+                  kOutputIntoFile},
+             Case{"the same on a terminal read-only, not ours to open by name (after su)", "┌─ Informace o Osobě ─",
+                  "┌─ Osoby ─", kOutputIntoFile | kOthersTerminal | kReadOnlyInput},
+             Case{"the same read-write", "┌─ Informace o Osobě ─", "┌─ Osoby ─", kOutputIntoFile | kOthersTerminal},
+             Case{"output closed: the failure report, no box", failed, failed, kOutputClosed, "", utf8, 1},
+             Case{"the same with the input read-only", failed, failed, kOutputClosed | kReadOnlyInput, "", utf8, 1},
+             Case{"Ctrl-D once ends the input for every box", "┌─ Informace o Osobě ─", "┌─ Osoby ─", 0, "\x04"},
+             Case{"a Latin-2 terminal, as LC_ALL says before LC_CTYPE and LANG: its own bytes, an ASCII frame",
+                  "+- Informace o Osob\354 -", "| Tarn Z\355bal narozen dne: 1.1.1970 |", 0, "\n\n\n\n",
+                  "LC_ALL=cs_CZ.ISO-8859-2 LC_CTYPE=C.UTF-8 LANG=C.UTF-8"},
+             Case{"LC_CTYPE before LANG, an empty LC_ALL as unset", "┌─ Informace o Osobě ─", "┌─ Osoby ─", 0,
+                  "\n\n\n\n", "LC_ALL= LC_CTYPE=C.UTF-8 LANG=cs_CZ.ISO-8859-2"},
+             Case{"a Latin-1 terminal: what it lacks transliterated",
+                  "| Nevyplneno Nevyplneno narozen dne: Nevyplneno |",
+                  "| (i) Tarn Z\355bal je stars\355 nez Ostin Murav |", 0, "\n\n\n\n", "LANG=en_US.ISO-8859-1"},
          }) {
         SCOPED_TRACE(terminal.what);
-        TerminalRun run(terminal.columns, terminal.locale, terminal.into_file ? file : "");
-        EXPECT_TRUE(run.Await(terminal.first_box)) << run.screen;
+        TerminalRun run(terminal.columns, terminal.locale, terminal.wiring, file);
+        ASSERT_TRUE(run.Await(terminal.first_box)) << run.screen;
         run.Type(terminal.keys);
-        EXPECT_TRUE(run.Await(terminal.last_box)) << run.screen;
-        EXPECT_EQ(run.ExitCode(), 0);
-        if (terminal.columns < 24) {
-            EXPECT_EQ(run.screen.find("┌"), std::string::npos) << "no frame that the terminal would break";
+        ASSERT_TRUE(run.Await(terminal.last_box)) << run.screen;
+        EXPECT_EQ(run.ExitCode(), terminal.exit_code);
+        if (terminal.columns < 24 || terminal.exit_code != 0) {
+            EXPECT_EQ(run.screen.find("┌"), std::string::npos) << "no frame that the terminal would break, or no box";
         }
-        if (terminal.into_file) {
+        if (terminal.wiring & kOutputIntoFile) {
             std::ifstream output(file);
             EXPECT_EQ(std::string(std::istreambuf_iterator<char>(output), {}), plain_lines);
         }

@@ -1,7 +1,9 @@
 // Descriptor input and output through what the system does to them: writes
-// that take part of the data, and calls interrupted by a signal.
+// that take part of the data, calls interrupted by a signal, and descriptors
+// another program has left non-blocking.
 #include <chrono>
 #include <csignal>
+#include <future>
 #include <string>
 #include <thread>
 #include <utility>
@@ -35,7 +37,8 @@ private:
     struct sigaction previous_ {};
 };
 
-class DescriptorIo : public testing::Test {
+// Each test with the end it tests blocking, and left non-blocking (O_NONBLOCK).
+class DescriptorIo : public testing::TestWithParam<int> {
 protected:
     void SetUp() override { ASSERT_EQ(::pipe(pipe_), 0); }
     void TearDown() override
@@ -66,12 +69,13 @@ std::size_t Fill(int fd)
 
 }  // namespace
 
-TEST_F(DescriptorIo, WriteAllWritesEverythingThroughShortWritesAndSignals)
+TEST_P(DescriptorIo, WriteAllWritesEverythingThroughShortWritesAndSignals)
 {
     // The pipe is full, so the first write blocks before it has written
     // anything: a signal interrupts it. Once the reader has made room, the
     // next write has written part of the data when a second signal cuts it
     // short.
+    ASSERT_EQ(::fcntl(pipe_[1], F_SETFL, GetParam()), 0);
     const std::size_t filled = Fill(pipe_[1]);
     const std::string data(256 * 1024, 'x');
     const pthread_t writer = ::pthread_self();
@@ -91,16 +95,24 @@ TEST_F(DescriptorIo, WriteAllWritesEverythingThroughShortWritesAndSignals)
     EXPECT_EQ(read.size(), filled + data.size());
 }
 
-TEST_F(DescriptorIo, WaitForLineWaitsThroughASignalAndReadsOnlyItsLine)
+TEST_P(DescriptorIo, WaitForLineWaitsThroughASignalAndReadsOnlyItsLine)
 {
+    ASSERT_EQ(::fcntl(pipe_[0], F_SETFL, GetParam()), 0);
     const pthread_t waiter = ::pthread_self();
+    std::promise<void> waited;
     std::thread typist([&] {
         std::this_thread::sleep_for(50ms);
         ::pthread_kill(waiter, SIGUSR1);
         std::this_thread::sleep_for(50ms);
         EXPECT_EQ(::write(pipe_[1], "ok\nnext\n", 8), 8);
+        if (waited.get_future().wait_for(3s) == std::future_status::timeout) {
+            ::close(std::exchange(pipe_[1], -1));  // a wait that hangs ends as the input does
+        }
     });
-    platform::posix::WaitForLine(pipe_[0]);
+    EXPECT_TRUE(platform::posix::WaitForLine(pipe_[0])) << "a line came";
+    waited.set_value();
     typist.join();
     EXPECT_EQ(testing_support::Unread(pipe_[0]), 5) << "the line and nothing more was read";
 }
+
+INSTANTIATE_TEST_SUITE_P(BlockingOrNot, DescriptorIo, testing::Values(0, O_NONBLOCK));
