@@ -51,22 +51,16 @@ void ExpectAligned(const std::string& box, int columns)
 
 }  // namespace
 
-TEST(FramedBox, LinesUpByColumnsWithCzechLetters)
+TEST(FramedBox, LinesUpByColumnsWithCzechLettersMarksTheStyleAndWrapsToTheTerminal)
 {
-    const std::string box =
-        RenderFramedBox("Tarn Zíbal narozen dne: 1.1.1970", BoxStyle::Plain, "Informace o Osobě", 80);
+    std::string box = RenderFramedBox("Tarn Zíbal narozen dne: 1.1.1970", BoxStyle::Plain, "Informace o Osobě", 80);
     EXPECT_EQ(box,
               "┌─ Informace o Osobě ──────────────┐\n"
               "│ Tarn Zíbal narozen dne: 1.1.1970 │\n"
               "│                                  │\n"
               "│              [ OK ]              │\n"
               "└──────── stiskněte Enter ─────────┘\n");
-}
-
-TEST(FramedBox, MarksTheStyleAndWrapsToTheTerminal)
-{
-    const std::string box =
-        RenderFramedBox("Vkládané Datum narození je menší než současné datum", BoxStyle::Warning, "Chyba vstupu", 40);
+    box = RenderFramedBox("Vkládané Datum narození je menší než současné datum", BoxStyle::Warning, "Chyba vstupu", 40);
     ExpectAligned(box, 40);
     EXPECT_EQ(Lines(box)[1], "│ (!) Vkládané Datum narození je menší │");
     EXPECT_EQ(Lines(box)[2], "│     než současné datum               │");
@@ -168,25 +162,18 @@ TEST_F(TerminalBoxOutput, IsFramedOnlyWhereItsOutputIsATerminal)
     }
 }
 
-TEST_F(TerminalBoxOutput, AFullDiskIsAFailedBox)
+TEST_F(TerminalBoxOutput, AFullDiskAClosedPipeOrClosedOutputIsAFailedBox)
 {
     const int full = ::open("/dev/full", O_WRONLY);
     ASSERT_GE(full, 0);
-    TerminalMsgBox box(full, input_[0]);
-    const platform::Status status = box.Show("x", BoxStyle::Plain, "T");
-    EXPECT_EQ(status, platform::Status::FromPosixError(ENOSPC));
-    ::close(full);
-}
-
-TEST_F(TerminalBoxOutput, AClosedPipeOrClosedOutputIsAFailedBox)
-{
     int output[2];
     ASSERT_EQ(::pipe(output), 0);
-    ::close(output[0]);
-    TerminalMsgBox to_pipe(output[1], input_[0]);
-    EXPECT_EQ(to_pipe.Show("x", BoxStyle::Plain, "T"), platform::Status::FromPosixError(EPIPE));
+    ::close(output[0]);  // the pipe's reader gone, and a closed descriptor
+    for (const auto& [fd, error] :
+         {std::pair{full, ENOSPC}, std::pair{output[1], EPIPE}, std::pair{output[0], EBADF}}) {
+        TerminalMsgBox box(fd, input_[0]);
+        EXPECT_EQ(box.Show("x", BoxStyle::Plain, "T"), platform::Status::FromPosixError(error));
+    }
+    ::close(full);
     ::close(output[1]);
-
-    TerminalMsgBox to_nothing(output[1], input_[0]);  // a descriptor closed just above
-    EXPECT_EQ(to_nothing.Show("x", BoxStyle::Plain, "T"), platform::Status::FromPosixError(EBADF));
 }

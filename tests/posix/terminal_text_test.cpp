@@ -35,7 +35,7 @@ TEST(TerminalText, WidthCountsColumnsAsTerminalsDo)
     }
 }
 
-TEST(TerminalText, WrapsBetweenWordsWithinTheWidth)
+TEST(TerminalText, WrapsBetweenWordsWithinTheWidthAndBreaksAWordTooLongForALine)
 {
     EXPECT_EQ(Wrap("Vkládané Datum narození je menší než současné datum", 20),
               (std::vector<std::string>{"Vkládané Datum", "narození je menší", "než současné datum"}));
@@ -43,10 +43,6 @@ TEST(TerminalText, WrapsBetweenWordsWithinTheWidth)
     EXPECT_EQ(Wrap("", 20), (std::vector<std::string>{""}));
     EXPECT_EQ(Wrap(" Zíbal", 20), (std::vector<std::string>{" Zíbal"}));
     EXPECT_EQ(Wrap("a\n\nb", 20), (std::vector<std::string>{"a", "", "b"}));
-}
-
-TEST(TerminalText, BreaksAWordTooLongForALine)
-{
     EXPECT_EQ(Wrap("abcdefghij", 4), (std::vector<std::string>{"abcd", "efgh", "ij"}));
     EXPECT_EQ(Wrap("x 日本語", 3), (std::vector<std::string>{"x", "日", "本", "語"}));
     for (const std::string& line : Wrap("ěščřžýáíéůěščřžýáíéů ab ěščřžýáíéůěščřžýáíéů", 7)) {
