@@ -1,6 +1,7 @@
 #include <chrono>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -138,12 +139,14 @@ TEST_F(PersonRecord, AFailingServiceFailsTheSetterAndKeepsTheDate)
     EXPECT_EQ(Datum(), 0.0);
 }
 
-TEST_F(PersonRecord, ACopiedReferenceKeepsThePersonAfterTheFirstGoes)
+TEST_F(PersonRecord, ACopiedOrMovedReferenceKeepsThePersonAfterTheFirstGoes)
 {
     Ref<TOsoba> copy = person;
     person.Reset();
     EXPECT_EQ(platform::Object::LiveCount(), 1u);
-    ASSERT_EQ(copy->put_Jmeno("Tarn"), kOk);
-    copy.Reset();
+    Ref<TOsoba> moved = std::move(copy);
+    EXPECT_FALSE(copy);  // a moved-from reference holds nothing
+    ASSERT_EQ(moved->put_Jmeno("Tarn"), kOk);
+    moved.Reset();
     EXPECT_EQ(platform::Object::LiveCount(), 0u);
 }
