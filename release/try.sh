@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Tries a release made by make.sh as a user would: checks the checksums,
+# unpacks each archive into an empty folder and runs its program from there.
+# The Linux program, with no input, prints today's four lines and needs no
+# newer glibc than README.md states; each Windows program shows today's boxes
+# under Wine (the 32-bit one where 32-bit Wine starts).
+#   release/try.sh [FOLDER]    FOLDER: build-release/ by default
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+release=$(realpath "${1:-$root/build-release}")
+export LC_ALL=C.UTF-8
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+version=$(sed -n 's/^project(osoby VERSION \([0-9.]*\) .*/\1/p' "$root/CMakeLists.txt")
+work=$release/try
+rm -rf "$work"
+
+(cd "$release" && sha256sum -c SHA256SUMS)
+
+# Unpacks ARCHIVE into empty folder FOLDER, checks that it holds PROGRAM and
+# its texts (README.txt with Windows line endings in a zip), and prints the
+# folder they are in.
+unpack() {
+    local dir=$work/$1 archive=$2 program=$3
+    mkdir -p "$dir"
+    case $archive in
+    *.zip) unzip -q "$release/$archive" -d "$dir" ;;
+    *) tar -C "$dir" -xzf "$release/$archive" ;;
+    esac
+    dir=$dir/${archive%%.[tz]*}
+    [[ $(ls -A "$dir" | xargs) == "LICENSE README.txt THIRD-PARTY-NOTICES.txt $program" ]] ||
+        fail "$archive holds: $(cd "$work/$1" && find . | sort | xargs)"
+    if [[ $archive == *.zip ]] && grep -qv $'\r$' "$dir/README.txt"; then
+        fail "$archive: README.txt has lines without Windows line endings"
+    fi
+    echo "$dir"
+}
+
+name=osoby-$version-linux-x86_64
+dir=$(unpack linux "$name.tar.gz" osoby)
+# Any day after 20.11.1999, as the README's terminal section shows it.
+expected="Informace o Osobě: Nevyplněno Nevyplněno narozen dne: Nevyplněno
+Informace o Osobě: Tarn Zíbal narozen dne: 1.1.1970
+Informace o Osobě: Ostin Murav narozen dne: 20.11.1972
+(i) Osoby: Tarn Zíbal je starší než Ostin Murav"
+actual=$(cd "$dir" && env -u DISPLAY -u WAYLAND_DISPLAY timeout 10 ./osoby </dev/null) ||
+    fail "$name: ./osoby </dev/null ended with exit code $?"
+[[ $actual == "$expected" ]] || fail "$name: ./osoby </dev/null printed:"$'\n'"$actual"
+echo "$name: today's four lines"
+
+# The newest glibc symbol version the program needs, against the README's word.
+needs=$(objdump -T "$dir/osoby" | grep -o 'GLIBC_[0-9.]*' | sed 's/GLIBC_//' | sort -Vu | tail -n 1)
+stated=$(sed -n 's/.*glibc \([0-9.]*[0-9]\) or later.*/\1/p' "$root/README.md" | head -n 1)
+[[ -n $stated ]] || fail "README.md states no 'glibc N or later'"
+[[ $(printf '%s\n' "$needs" "$stated" | sort -V | tail -n 1) == "$stated" ]] ||
+    fail "$name needs glibc $needs, README.md states $stated"
+echo "$name: needs glibc $needs, README.md states $stated or later"
+
+for arch in x64 x86; do
+    name=osoby-$version-windows-$arch
+    if [[ $arch == x64 ]]; then
+        loader=/usr/lib/wine/wine64 wine_arch=win64
+    else
+        loader=/usr/lib/wine/wine wine_arch=win32
+    fi
+    if ! why=$(bash -c 'exec "$0" --version' "$loader" 2>&1 >/dev/null); then
+        echo "Skipped: $name; $loader cannot run here: ${why%%$'\n'*}"
+        continue
+    fi
+    dir=$(unpack "windows-$arch" "$name.zip" osoby.exe)
+    (cd "$dir" && WINEARCH=$wine_arch bash "$root/tests/windows/wine_message_boxes_test.sh" "$dir/osoby.exe" \
+        "$work/screenshots-$arch" "$work/wine-prefix-$arch" "$loader") || fail "$name: the boxes under Wine"
+    echo "$name: today's boxes under Wine"
+done
