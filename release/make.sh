@@ -38,18 +38,13 @@ stage() {
     find "$dir" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 }
 
-windows_x86=$(build windows osoby.exe)
-windows_x64=$(build windows64 osoby.exe)
-linux=$(build demo osoby)
-
-for arch in x86 x64; do
-    name=osoby-$version-windows-$arch
-    program=windows_$arch
-    stage "$name" "${!program}" '\r'
+for arch in x86:windows x64:windows64; do
+    name=osoby-$version-windows-${arch%:*}
+    stage "$name" "$(build "${arch#*:}" osoby.exe)" '\r'
     (cd "$out/stage" && find "$name" -type f | sort | zip -X -D -q "$out/$name.zip" -@)
 done
 name=osoby-$version-linux-x86_64
-stage "$name" "$linux" ''
+stage "$name" "$(build demo osoby)" ''
 tar -C "$out/stage" --sort=name --format=gnu --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owner \
     -cf - "$name" | gzip -9n >"$out/$name.tar.gz"
 
