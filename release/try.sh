@@ -54,6 +54,7 @@ echo "$name: today's four lines"
 needs=$(objdump -T "$dir/osoby" | grep -o 'GLIBC_[0-9.]*' | sed 's/GLIBC_//' | sort -Vu | tail -n 1)
 stated=$(sed -n 's/.*glibc \([0-9.]*[0-9]\) or later.*/\1/p' "$root/README.md" | head -n 1)
 [[ -n $stated ]] || fail "README.md states no 'glibc N or later'"
+grep -q "glibc $stated or later" "$dir/README.txt" || fail "$name: README.txt does not state glibc $stated"
 [[ $(printf '%s\n' "$needs" "$stated" | sort -V | tail -n 1) == "$stated" ]] ||
     fail "$name needs glibc $needs, README.md states $stated"
 echo "$name: needs glibc $needs, README.md states $stated or later"
