@@ -61,6 +61,7 @@ echo "$name: needs glibc $needs, README.md states $stated or later"
 
 for arch in x64 x86; do
     name=osoby-$version-windows-$arch
+    dir=$(unpack "windows-$arch" "$name.zip" osoby.exe)
     if [[ $arch == x64 ]]; then
         loader=/usr/lib/wine/wine64 wine_arch=win64
     else
@@ -70,7 +71,6 @@ for arch in x64 x86; do
         echo "Skipped: $name; $loader cannot run here: ${why%%$'\n'*}"
         continue
     fi
-    dir=$(unpack "windows-$arch" "$name.zip" osoby.exe)
     (cd "$dir" && WINEARCH=$wine_arch bash "$root/tests/windows/wine_message_boxes_test.sh" "$dir/osoby.exe" \
         "$work/screenshots-$arch" "$work/wine-prefix-$arch" "$loader") || fail "$name: the boxes under Wine"
     echo "$name: today's boxes under Wine"
