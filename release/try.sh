@@ -3,7 +3,8 @@
 # unpacks each archive into an empty folder and runs its program from there.
 # The Linux program, with no input, prints today's four lines and needs no
 # newer glibc than README.md states; each Windows program shows today's boxes
-# under Wine (the 32-bit one where 32-bit Wine starts).
+# under Wine (the 32-bit one where 32-bit Wine starts), with the test
+# build's planted DLL beside it. Needs the Windows test presets built.
 #   release/try.sh [FOLDER]    FOLDER: build-release/ by default
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -63,15 +64,18 @@ for arch in x64 x86; do
     name=osoby-$version-windows-$arch
     dir=$(unpack "windows-$arch" "$name.zip" osoby.exe)
     if [[ $arch == x64 ]]; then
-        loader=/usr/lib/wine/wine64 wine_arch=win64
+        loader=/usr/lib/wine/wine64 wine_arch=win64 tests=build-windows64-test
     else
-        loader=/usr/lib/wine/wine wine_arch=win32
+        loader=/usr/lib/wine/wine wine_arch=win32 tests=build-windows-test
     fi
     if ! why=$(bash -c 'exec "$0" --version' "$loader" 2>&1 >/dev/null); then
         echo "Skipped: $name; $loader cannot run here: ${why%%$'\n'*}"
         continue
     fi
+    # The DLL that the test build plants beside the program, which must not load it.
+    planted=$root/$tests/tests/windows/uxtheme.dll
+    [[ -f $planted ]] || fail "$planted is missing: run cmake --workflow --preset ${tests#build-} first"
     (cd "$dir" && WINEARCH=$wine_arch bash "$root/tests/windows/wine_message_boxes_test.sh" "$dir/osoby.exe" \
-        "$work/screenshots-$arch" "$work/wine-prefix-$arch" "$loader") || fail "$name: the boxes under Wine"
+        "$work/screenshots-$arch" "$work/wine-prefix-$arch" "$loader" "$planted") || fail "$name: the boxes under Wine"
     echo "$name: today's boxes under Wine"
 done
