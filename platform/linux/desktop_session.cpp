@@ -1,13 +1,18 @@
 #include "platform/linux/desktop_session.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
 
+#include <fcntl.h>
 #include <netdb.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -17,7 +22,8 @@
 namespace platform::desktop {
 namespace {
 
-constexpr int kConnectMilliseconds = 2000;
+// How long each named display has to answer.
+constexpr std::chrono::seconds kAnswerTime{2};
 
 bool IsSet(const char* variable)
 {
@@ -61,44 +67,193 @@ std::optional<std::string> FindProgram(std::string_view name, std::string_view s
     return std::nullopt;
 }
 
-// Whether a stream socket at `address` takes a connection in time.
-bool Connects(int family, const sockaddr* address, socklen_t length)
+using Deadline = std::chrono::steady_clock::time_point;
+
+// Whether `fd` is ready for `events` before the deadline.
+bool Ready(int fd, short events, Deadline deadline)
 {
-    const int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) {
-        return false;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd ready{fd, events, 0};
+        const int got = ::poll(&ready, 1, static_cast<int>(std::max<std::int64_t>(left.count(), 0)));
+        if (got >= 0 || errno != EINTR) {
+            return got == 1 && (ready.revents & events) != 0;
+        }
     }
-    bool connected = ::connect(fd, address, length) == 0;
-    if (!connected && errno == EINPROGRESS) {
-        pollfd ready{fd, POLLOUT, 0};
-        int error = -1;
-        socklen_t size = sizeof error;
-        connected = ::poll(&ready, 1, kConnectMilliseconds) == 1 &&
-                    ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
-    }
-    ::close(fd);
-    return connected;
 }
 
-// A local socket; `abstract` for Linux's abstract namespace.
-bool LocalSocketAnswers(std::string_view path, bool abstract)
+// `fd`, moved to 3 or above where it took the number of a closed standard
+// descriptor, so that nothing written there later can reach a display.
+int AboveStandardDescriptors(int fd)
+{
+    if (fd < 0 || fd > STDERR_FILENO) {
+        return fd;
+    }
+    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    ::close(fd);
+    return moved;
+}
+
+// A stream socket connected to `address` before the deadline; -1 where none is.
+int Connect(const sockaddr* address, socklen_t length, Deadline deadline)
+{
+    const int fd =
+        AboveStandardDescriptors(::socket(address->sa_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (fd < 0) {
+        return -1;
+    }
+    int error = ::connect(fd, address, length) == 0 ? 0 : errno;
+    socklen_t size = sizeof error;
+    if (error == EINPROGRESS && Ready(fd, POLLOUT, deadline) &&
+        ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A local socket; `abstract` for Linux's abstract namespace. -1 where none connects.
+int ConnectLocal(std::string_view path, bool abstract, Deadline deadline)
 {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const std::size_t offset = abstract ? 1 : 0;
     if (path.size() + offset >= sizeof address.sun_path) {
-        return false;
+        return -1;
     }
     std::memcpy(address.sun_path + offset, path.data(), path.size());
     const auto length =
         static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size() + (abstract ? 0 : 1));
-    return Connects(AF_UNIX, reinterpret_cast<const sockaddr*>(&address), length);
+    return Connect(reinterpret_cast<const sockaddr*>(&address), length, deadline);
 }
 
-// An X display: "[host]:number[.screen]". No host, or "unix", is this
-// machine's socket; any other host is reached over TCP, at port 6000 and up.
-bool XDisplayAnswers(std::string_view display)
+// The first `size` bytes the server at `fd` answers to `request` before the
+// deadline; fewer where it closes the connection or stays silent. Closes `fd`.
+std::string Reply(int fd, std::string_view request, std::size_t size, Deadline deadline)
 {
+    std::string reply;
+    while (!request.empty() && Ready(fd, POLLOUT, deadline)) {
+        const ssize_t sent = ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+        if (sent <= 0) {
+            break;
+        }
+        request.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    char buffer[64];
+    while (request.empty() && reply.size() < size && Ready(fd, POLLIN, deadline)) {
+        const ssize_t got = ::recv(fd, buffer, std::min(sizeof buffer, size - reply.size()), 0);
+        if (got <= 0) {
+            break;
+        }
+        reply.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return reply;
+}
+
+// The whole of a small file; empty where it cannot be read.
+std::string FileText(const std::string& path)
+{
+    const int fd = AboveStandardDescriptors(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; fd >= 0 && text.size() < (1 << 20) && (got = ::read(fd, buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return text;
+}
+
+unsigned BigEndian16(std::string_view bytes)
+{
+    return static_cast<unsigned char>(bytes[0]) << 8 | static_cast<unsigned char>(bytes[1]);
+}
+
+// The user's MIT-MAGIC-COOKIE-1 for X display `number` on the server at
+// `server` (null for a local socket), as X clients find it in XAUTHORITY or
+// ~/.Xauthority; empty where none matches. Each entry there is a 16-bit
+// family, then the address, display number, authorisation name and data,
+// each a 16-bit length and its bytes, all big-endian. A local socket or a
+// loopback address is named by this machine's host name, any other by its
+// address's bytes.
+std::string XCookie(const Session& session, const sockaddr* server, std::string_view number)
+{
+    constexpr unsigned kInternet = 0, kInternet6 = 6, kLocal = 256, kWild = 65535;
+    const std::string file = FileText(IsSet(session.xauthority) ? std::string(session.xauthority)
+                                      : IsSet(session.home)     ? std::string(session.home) + "/.Xauthority"
+                                                                : std::string());
+    unsigned family = kLocal;
+    std::string address;
+    const auto* in = reinterpret_cast<const sockaddr_in*>(server);
+    const auto* in6 = reinterpret_cast<const sockaddr_in6*>(server);
+    if (server != nullptr && server->sa_family == AF_INET && ntohl(in->sin_addr.s_addr) >> 24 != 127) {
+        family = kInternet;
+        address.assign(reinterpret_cast<const char*>(&in->sin_addr), sizeof in->sin_addr);
+    } else if (server != nullptr && server->sa_family == AF_INET6 && !IN6_IS_ADDR_LOOPBACK(&in6->sin6_addr)) {
+        family = kInternet6;
+        address.assign(reinterpret_cast<const char*>(&in6->sin6_addr), sizeof in6->sin6_addr);
+    } else {
+        char host[256] = {};
+        address = ::gethostname(host, sizeof host - 1) == 0 ? host : "";
+    }
+    std::string_view rest = file;
+    const auto next = [&rest](std::string_view& field) {
+        const std::size_t size = rest.size() < 2 ? 0 : 2 + BigEndian16(rest);
+        field = rest.substr(std::min<std::size_t>(2, rest.size()), size - 2);
+        const bool whole = size != 0 && rest.size() >= size;
+        rest.remove_prefix(whole ? size : rest.size());
+        return whole;
+    };
+    while (rest.size() >= 2) {
+        const unsigned entry_family = BigEndian16(rest);
+        rest.remove_prefix(2);
+        std::string_view host, display, name, data;
+        if (!(next(host) && next(display) && next(name) && next(data))) {
+            break;
+        }
+        if ((entry_family == kWild || (entry_family == family && host == address)) &&
+            (display.empty() || display == number) && name == "MIT-MAGIC-COOKIE-1") {
+            return std::string(data);
+        }
+    }
+    return {};
+}
+
+// Whether the X server connected at `fd` accepts this client: its answer to
+// the connection setup (big-endian, protocol 11.0, with the user's cookie
+// where there is one) begins with Success (1), not Failed (0) or
+// Authenticate (2). Closes `fd`.
+bool XServerAccepts(int fd, const Session& session, const sockaddr* server, std::string_view number, Deadline deadline)
+{
+    const std::string cookie = XCookie(session, server, number);
+    const std::string_view name = cookie.empty() ? "" : "MIT-MAGIC-COOKIE-1";
+    std::string setup{'B', '\0', '\0', '\x0b', '\0', '\0'};
+    for (const std::size_t size : {name.size(), cookie.size(), std::size_t{0}}) {
+        setup += {static_cast<char>(size >> 8), static_cast<char>(size & 0xFF)};
+    }
+    for (const std::string_view field : {name, std::string_view(cookie)}) {
+        setup.append(field).append((4 - field.size() % 4) % 4, '\0');
+    }
+    return Reply(fd, setup, 1, deadline) == "\x01";
+}
+
+// An X display as X clients read it: "[protocol/][host]:number[.screen]".
+// The protocol "unix", no host or the host "unix" is this machine's socket,
+// in the abstract namespace or the file system (X servers listen on both);
+// any other host is reached over TCP ("tcp", "inet" for IPv4 only, "inet6"
+// for IPv6 only, or none), at port 6000 + number.
+bool XDisplayAnswers(std::string_view display, const Session& session, Deadline deadline)
+{
+    std::string_view protocol;
+    if (const std::size_t slash = display.rfind('/'); slash != std::string_view::npos) {
+        protocol = display.substr(0, slash);
+        display.remove_prefix(slash + 1);
+    }
     const std::size_t colon = display.rfind(':');
     if (colon == std::string_view::npos) {
         return false;
@@ -108,11 +263,20 @@ bool XDisplayAnswers(std::string_view display)
     if (number.empty() || number.size() > 5 || number.find_first_not_of("0123456789") != std::string_view::npos) {
         return false;
     }
-    if (host.empty() || host == "unix") {
+    if (protocol == "unix" || host.empty() || host == "unix") {
+        if (!protocol.empty() && protocol != "unix") {
+            return false;
+        }
         const std::string path = "/tmp/.X11-unix/X" + std::string(number);
-        return LocalSocketAnswers(path, false) || LocalSocketAnswers(path, true);
+        int fd = ConnectLocal(path, true, deadline);
+        fd = fd >= 0 ? fd : ConnectLocal(path, false, deadline);
+        return fd >= 0 && XServerAccepts(fd, session, nullptr, number, deadline);
+    }
+    if (!protocol.empty() && protocol != "tcp" && protocol != "inet" && protocol != "inet6") {
+        return false;
     }
     addrinfo hints{};
+    hints.ai_family = protocol == "inet" ? AF_INET : protocol == "inet6" ? AF_INET6 : AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     const std::string port = std::to_string(6000 + std::atoi(std::string(number).c_str()));
@@ -121,35 +285,53 @@ bool XDisplayAnswers(std::string_view display)
     }
     bool answers = false;
     for (const addrinfo* address = found; address != nullptr && !answers; address = address->ai_next) {
-        answers = Connects(address->ai_family, address->ai_addr, address->ai_addrlen);
+        const int fd = Connect(address->ai_addr, address->ai_addrlen, deadline);
+        answers = fd >= 0 && XServerAccepts(fd, session, address->ai_addr, number, deadline);
     }
     ::freeaddrinfo(found);
     return answers;
 }
 
-// A Wayland display: a socket named relative to the runtime folder, or a path.
-bool WaylandDisplayAnswers(std::string_view display, const char* runtime_dir)
+// A Wayland display: a socket named relative to the runtime folder, or a
+// path. It answers when the compositor answers wl_display.sync (object 1,
+// opcode 0, 12 bytes, in this machine's byte order) with the done event of
+// the new callback, object 2.
+bool WaylandDisplayAnswers(std::string_view display, const char* runtime_dir, Deadline deadline)
 {
-    if (display.front() == '/') {
-        return LocalSocketAnswers(display, false);
+    if (display.front() != '/' && !IsSet(runtime_dir)) {
+        return false;
     }
-    return IsSet(runtime_dir) && LocalSocketAnswers(std::string(runtime_dir) + "/" + std::string(display), false);
+    const int fd = ConnectLocal(
+        display.front() == '/' ? std::string(display) : std::string(runtime_dir) + "/" + std::string(display), false,
+        deadline);
+    const std::uint32_t sync[3] = {1, 12 << 16, 2};
+    std::uint32_t object = 0;
+    const std::string reply = fd < 0 ? "" : Reply(fd, {reinterpret_cast<const char*>(sync), sizeof sync}, 4, deadline);
+    std::memcpy(&object, reply.data(), std::min(reply.size(), sizeof object));
+    return reply.size() == sizeof object && object == 2;
 }
 
 }  // namespace
 
 Session Session::FromEnvironment() noexcept
 {
-    return {std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"), std::getenv("XDG_RUNTIME_DIR"),
-            std::getenv("XDG_CURRENT_DESKTOP"), std::getenv("PATH")};
+    return {std::getenv("WAYLAND_DISPLAY"),
+            std::getenv("DISPLAY"),
+            std::getenv("XDG_RUNTIME_DIR"),
+            std::getenv("XDG_CURRENT_DESKTOP"),
+            std::getenv("PATH"),
+            std::getenv("XAUTHORITY"),
+            std::getenv("HOME")};
 }
 
 bool DisplayAnswers(const Session& session) noexcept
 {
     try {
+        const auto now = std::chrono::steady_clock::now();
         return (IsSet(session.wayland_display) &&
-                WaylandDisplayAnswers(session.wayland_display, session.runtime_dir)) ||
-               (IsSet(session.display) && XDisplayAnswers(session.display));
+                WaylandDisplayAnswers(session.wayland_display, session.runtime_dir, now + kAnswerTime)) ||
+               (IsSet(session.display) &&
+                XDisplayAnswers(session.display, session, std::chrono::steady_clock::now() + kAnswerTime));
     } catch (const std::bad_alloc&) {
         return false;  // the terminal box will do
     }

@@ -15,14 +15,18 @@ struct Session {
     const char* runtime_dir = nullptr;      // XDG_RUNTIME_DIR, where Wayland's socket lies
     const char* current_desktop = nullptr;  // XDG_CURRENT_DESKTOP, such as "KDE" or "ubuntu:GNOME"
     const char* search_path = nullptr;      // PATH
+    const char* xauthority = nullptr;       // XAUTHORITY, the user's X cookies
+    const char* home = nullptr;             // HOME, whose .Xauthority is the default
 
     static Session FromEnvironment() noexcept;
 };
 
 // Whether a display is named (either variable set and not empty) and its
-// server answers: its socket takes a connection within two seconds. A display
-// that is named but gone, as in an SSH session whose forwarding has ended, is
-// no desktop to show dialogs on.
+// server answers within two seconds: an X server accepts this user's
+// connection (with the cookie X clients send), a Wayland compositor answers a
+// request. A display that is named but gone, hung or refusing, as in an SSH
+// session whose forwarding has ended or after `su`, is no desktop to show
+// dialogs on.
 bool DisplayAnswers(const Session& session) noexcept;
 
 // The helper to show dialogs with, where a display is named: zenity first,
