@@ -1,11 +1,13 @@
 #include "platform/linux/desktop_dialog.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <csignal>
 #include <new>
 #include <optional>
+#include <utility>
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -31,10 +33,13 @@ constexpr Version kZenityOnGtk4{3, 90};
 // The signals that end the program while a dialog is up; the dialog goes too.
 constexpr int kEndingSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
+// How long a helper has to close its dialog once asked to.
+constexpr std::chrono::seconds kGrace{2};
+
 // Text for kdialog's label, given as Qt rich text so that nothing in it is
 // taken for markup, with kdialog's own backslash escapes undone and line
-// breaks and runs of spaces kept.
-std::string QtLiteral(std::string_view text)
+// breaks and runs of spaces kept; at least `width` pixels wide.
+std::string QtLiteral(std::string_view text, int width)
 {
     std::string out = "<qt>";
     bool after_space = true;  // a line's first space would be dropped too
@@ -66,7 +71,9 @@ std::string QtLiteral(std::string_view text)
         }
         after_space = c == ' ' || c == '\n';
     }
-    return out + "</qt>";
+    // An empty row of that width below the text; it adds 2 px of height.
+    return out + "<table width=\"" + std::to_string(width) +
+           "\" cellpadding=\"0\" cellspacing=\"0\"><tr><td></td></tr></table></qt>";
 }
 
 // A title for kdialog, which collapses runs of spaces in titles: every space
@@ -119,12 +126,22 @@ std::vector<char*> CStrings(const std::vector<std::string>& strings)
     return pointers;
 }
 
-// Starts the helper with no input, `output` as its standard output (or
-// nothing) and `errors` as its error output, with no signal blocked and the
-// ones this program ignores or waits for at their defaults.
+// Whether whoever started the program had it ignore `signal`; so it stays,
+// for the program and for its helper.
+bool Ignored(int signal)
+{
+    struct sigaction action {};
+    return ::sigaction(signal, nullptr, &action) == 0 && (action.sa_flags & SA_SIGINFO) == 0 &&
+           action.sa_handler == SIG_IGN;
+}
+
+// Starts the helper with no input, `output` as its standard output and
+// `errors` as its error output (or nothing), with no signal blocked, SIGPIPE
+// (which this program ignores) at its default and the ending signals as the
+// program's starter left them: ignored or at their defaults.
 // Throws std::bad_alloc.
 Status StartHelper(const std::string& path, const std::vector<std::string>& arguments, std::optional<int> output,
-                   int errors, pid_t& child)
+                   std::optional<int> errors, pid_t& child)
 {
     std::vector<std::string> argv_strings{path};
     argv_strings.insert(argv_strings.end(), arguments.begin(), arguments.end());
@@ -137,20 +154,21 @@ Status StartHelper(const std::string& path, const std::vector<std::string>& argu
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawnattr_init(&attributes);
     int error = ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    if (error == 0) {
-        error = output ? ::posix_spawn_file_actions_adddup2(&actions, *output, STDOUT_FILENO)
-                       : ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    }
-    if (error == 0) {
-        error = ::posix_spawn_file_actions_adddup2(&actions, errors, STDERR_FILENO);
+    for (const auto& [to, from] : {std::pair{STDOUT_FILENO, output}, std::pair{STDERR_FILENO, errors}}) {
+        if (error == 0) {
+            error = from ? ::posix_spawn_file_actions_adddup2(&actions, *from, to)
+                         : ::posix_spawn_file_actions_addopen(&actions, to, "/dev/null", O_WRONLY, 0);
+        }
     }
     sigset_t none;
     sigset_t defaults;
     sigemptyset(&none);
     sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);  // ignored by this program, not by the helper
+    sigaddset(&defaults, SIGPIPE);
     for (const int signal : kEndingSignals) {
-        sigaddset(&defaults, signal);
+        if (!Ignored(signal)) {
+            sigaddset(&defaults, signal);
+        }
     }
     if (error == 0) {
         error = ::posix_spawnattr_setsigmask(&attributes, &none);
@@ -167,6 +185,25 @@ Status StartHelper(const std::string& path, const std::vector<std::string>& argu
     ::posix_spawn_file_actions_destroy(&actions);
     ::posix_spawnattr_destroy(&attributes);
     return error == 0 ? kOk : Status::FromPosixError(error);
+}
+
+// Ends the helper: SIGTERM, and SIGCONT for a stopped one to take it; after
+// the grace, SIGKILL for one that ignores it or stays stopped.
+void EndHelper(pid_t child, int& wait_status)
+{
+    ::kill(child, SIGTERM);
+    ::kill(child, SIGCONT);
+    const auto deadline = std::chrono::steady_clock::now() + kGrace;
+    for (pid_t ended; (ended = ::waitpid(child, &wait_status, WNOHANG)) == 0 || (ended < 0 && errno == EINTR);) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::kill(child, SIGKILL);
+            while (::waitpid(child, &wait_status, 0) < 0 && errno == EINTR) {
+            }
+            return;
+        }
+        const timespec pause{0, 10'000'000};
+        ::nanosleep(&pause, nullptr);
+    }
 }
 
 // Waits for the helper to end, at most `limit` where one is given, and for
@@ -203,9 +240,7 @@ Status AwaitHelper(pid_t child, const sigset_t& watched, std::optional<std::chro
         }
         if (signal > 0 && signal != SIGCHLD) {
             ending_signal = signal;
-            ::kill(child, SIGTERM);
-            while (::waitpid(child, &wait_status, 0) < 0 && errno == EINTR) {
-            }
+            EndHelper(child, wait_status);
             return kOk;
         }
     }
@@ -215,7 +250,7 @@ Status AwaitHelper(pid_t child, const sigset_t& watched, std::optional<std::chro
 // signal that ends the program ends it here, once the helper is gone.
 // Gives the helper's wait status.
 Status RunHelper(const std::string& path, const std::vector<std::string>& arguments, std::optional<int> output,
-                 int errors, std::optional<std::chrono::milliseconds> limit, int& wait_status)
+                 std::optional<int> errors, std::optional<std::chrono::milliseconds> limit, int& wait_status)
 {
     // The child's end and the ending signals are waited for, not handled:
     // blocked, so that none is missed between the start and the wait.
@@ -228,8 +263,8 @@ Status RunHelper(const std::string& path, const std::vector<std::string>& argume
     }
     ::pthread_sigmask(SIG_BLOCK, &watched, &previous);
     for (const int signal : kEndingSignals) {
-        if (sigismember(&previous, signal) == 1) {
-            sigdelset(&watched, signal);  // blocked by whoever started the program: left so
+        if (sigismember(&previous, signal) == 1 || Ignored(signal)) {
+            sigdelset(&watched, signal);  // blocked or ignored by whoever started the program: left so
         }
     }
     pid_t child = -1;
@@ -263,7 +298,8 @@ Version ReadVersion(const std::string& path) noexcept
     Version version;
     try {
         int wait_status = 0;
-        if (!RunHelper(path, {"--version"}, output, output, std::chrono::seconds(10), wait_status).Failed() &&
+        // Its error output is no part of it: GTK may say something there first.
+        if (!RunHelper(path, {"--version"}, output, std::nullopt, std::chrono::seconds(10), wait_status).Failed() &&
             WIFEXITED(wait_status) && WEXITSTATUS(wait_status) == 0) {
             // The first "major.minor" of "3.44.0" or "kdialog 22.12.3".
             const std::string text = OutputOf(output);
@@ -292,9 +328,19 @@ std::vector<std::string> DialogArguments(const DialogHelper& helper, std::string
     const std::string safe_prompt = VisibleText(prompt, true);
     const std::string safe_title = VisibleText(title, false);
     if (helper.kind == Helper::KDialog) {
+        // kdialog sizes its box to the text, and the window manager cuts a
+        // title wider than that; --geometry places a message box but does
+        // not size it (22.12). So the text is made wide enough: 10 px for
+        // each character of the title and suffix (a bound for title fonts of
+        // 10 pt, bold ones included) and 100 px for the title bar's icon and
+        // buttons, less the 72 px the box has beside its text.
+        const std::string shown_title = KdeTitle(safe_title);
+        const auto characters = std::count_if(shown_title.begin(), shown_title.end(),
+                                              [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }) +
+                                10;  // " — KDialog"
         // kdialog has no box without an icon; a plain box shows the information icon.
-        return {"--title=" + KdeTitle(safe_title),
-                (style == BoxStyle::Warning ? "--sorry=" : "--msgbox=") + QtLiteral(safe_prompt)};
+        return {"--title=" + shown_title, (style == BoxStyle::Warning ? "--sorry=" : "--msgbox=") +
+                                              QtLiteral(safe_prompt, static_cast<int>(characters) * 10 + 100 - 72)};
     }
     std::vector<std::string> arguments{style == BoxStyle::Warning ? "--warning" : "--info", "--no-markup",
                                        "--title=" + safe_title, "--text=" + safe_prompt};
