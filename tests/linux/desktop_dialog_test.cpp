@@ -8,11 +8,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -43,13 +45,15 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(folder_); }
 
-    // A stand-in helper that answers "--version" with `version` and
-    // otherwise records its arguments, then runs `then`.
+    // A stand-in helper that answers "--version" with `version`, after GTK's
+    // chatter on its error output, and otherwise records its arguments, then
+    // runs `then`.
     std::string StandIn(const std::string& name, const std::string& then = "exit 0",
                         const std::string& version = "3.44.0")
     {
         const std::string path = folder_ + "/" + name;
-        std::ofstream(path) << "#!/bin/sh\n[ \"$1\" = --version ] && { echo '" << version << "'; exit 0; }\n"
+        std::ofstream(path) << "#!/bin/sh\n[ \"$1\" = --version ] && { echo 'Gtk-Message: 00:04:03.680: Failed "
+                            << "to load module' >&2; echo '" << version << "'; exit 0; }\n"
                             << "printf '%s\\0' \"$@\" > '" << folder_ << "/record'\n"
                             << then << "\n";
         ::chmod(path.c_str(), 0755);
@@ -119,32 +123,86 @@ TEST_F(DesktopDialog, AHelperIsLookedUpOnlyInAbsoluteFoldersOfADesktopSession)
 
 TEST_F(DesktopDialog, OnlyADisplayThatAnswersIsADesktop)
 {
-    // An X display on TCP (port 6000 + its number) and a Wayland socket.
-    const int x_server = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    // An X server on TCP (port 6000 + its number) and on a local socket, and
+    // a Wayland compositor; each answers one client as its row says.
+    const auto listening = [](const void* address, std::size_t size) {
+        const auto* name = static_cast<const sockaddr*>(address);
+        const int fd = ::socket(name->sa_family, SOCK_STREAM, 0);
+        return ::bind(fd, name, static_cast<socklen_t>(size)) == 0 && ::listen(fd, 1) == 0 ? fd : -1;
+    };
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    const int tcp = listening(&address, sizeof address);
     socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(x_server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(x_server, 1), 0);
-    ASSERT_EQ(::getsockname(x_server, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    ASSERT_EQ(::getsockname(tcp, reinterpret_cast<sockaddr*>(&address), &length), 0);
     ASSERT_GT(ntohs(address.sin_port), 6000);
-    const std::string display = "127.0.0.1:" + std::to_string(ntohs(address.sin_port) - 6000) + ".0";
-    EXPECT_TRUE(DisplayAnswers({nullptr, display.c_str(), nullptr, nullptr, nullptr}));
-    ::close(x_server);
-    EXPECT_FALSE(DisplayAnswers({nullptr, display.c_str(), nullptr, nullptr, nullptr})) << "the server is gone";
-
-    const int compositor = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un socket_address{};
-    socket_address.sun_family = AF_UNIX;
-    const std::string socket_path = folder_ + "/wayland-7";
-    socket_path.copy(socket_address.sun_path, sizeof socket_address.sun_path - 1);
-    ASSERT_EQ(::bind(compositor, reinterpret_cast<sockaddr*>(&socket_address), sizeof socket_address), 0);
-    ASSERT_EQ(::listen(compositor, 1), 0);
-    EXPECT_TRUE(DisplayAnswers({"wayland-7", nullptr, folder_.c_str(), nullptr, nullptr}));
+    const std::string n = std::to_string(ntohs(address.sin_port) - 6000);
+    sockaddr_un local_address{AF_UNIX, "\0/tmp/.X11-unix/X"};  // abstract
+    n.copy(local_address.sun_path + 17, n.size());
+    sockaddr_un wayland_address{AF_UNIX, {}};
+    (folder_ + "/wayland-7").copy(wayland_address.sun_path, sizeof wayland_address.sun_path - 1);
+    const int local = listening(&local_address, sizeof(sa_family_t) + 17 + n.size());
+    const int wayland = listening(&wayland_address, sizeof wayland_address);
+    ASSERT_TRUE(tcp >= 0 && local >= 0 && wayland >= 0);
+    // The user's cookies (another display's first), of which the X server
+    // here asks for this display's.
+    char host[256] = {};
+    ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+    const auto cookie = [&host](const std::string& number, const std::string& data) {
+        std::string entry{'\x01', '\0'};  // this machine, by its name
+        for (const std::string& field : {std::string(host), number, std::string("MIT-MAGIC-COOKIE-1"), data}) {
+            (entry += {static_cast<char>(field.size() >> 8), static_cast<char>(field.size())}) += field;
+        }
+        return entry;
+    };
+    const std::string xauthority = folder_ + "/Xauthority";
+    std::ofstream(xauthority) << cookie("1" + n, "wrong cookie 16B") << cookie(n, "right cookie 16B");
+    struct Case {
+        std::string display;  // in both variables: it names a display of one kind only
+        int listener;
+        std::optional<std::string> reply;  // none: silence; X's Success only to the right cookie
+        bool answers;
+    };
+    const auto descriptors = std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    for (const Case& row : {
+             Case{"127.0.0.1:" + n + ".0", tcp, "\x01", true},
+             Case{"tcp/127.0.0.1:" + n, tcp, "\x01", true},
+             Case{":" + n + ".0", local, "\x01", true},
+             Case{"unix/:" + n, local, "\x01", true},
+             Case{"unix:" + n, local, std::string(1, '\0'), false},  // Failed, as to a user after `su`
+             Case{":" + n, local, "\x02", false},                    // Authenticate
+             Case{"localhost:" + n, tcp, "", false},                 // SSH forwarding whose far end is gone
+             Case{"127.0.0.1:" + n, tcp, std::nullopt, false},       // a hung server
+             Case{"wayland-7", wayland, std::string("\x02\0\0\0\0\0\x0c\0\0\0\0\0", 12), true},  // callback 2 is done
+             Case{"wayland-7", wayland, std::nullopt, false},
+         }) {
+        SCOPED_TRACE(row.display);
+        std::thread server([&row] {
+            pollfd ready{row.listener, POLLIN, 0};
+            const int client = ::poll(&ready, 1, 3000) == 1 ? ::accept(row.listener, nullptr, nullptr) : -1;
+            char request[256] = {};
+            ready = {client, POLLIN, 0};
+            const bool read = ::poll(&ready, 1, 3000) == 1 && ::read(client, request, sizeof request) > 0;
+            const bool cookie = std::string_view(request, sizeof request).find("right cookie 16B") != std::string::npos;
+            const std::string reply = row.reply == "\x01" && !cookie ? std::string(1, '\0') : row.reply.value_or("");
+            // Unread where the client has already given up.
+            static_cast<void>(read && ::send(client, reply.data(), reply.size(), MSG_NOSIGNAL));
+            ::poll(&ready, 1, row.reply ? 0 : 3000);  // silent until the client gives up
+            ::close(client);
+        });
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(DisplayAnswers({row.display.c_str(), row.display.c_str(), folder_.c_str(), nullptr, nullptr,
+                                  xauthority.c_str()}),
+                  row.answers);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+        server.join();
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}), descriptors) << "all closed";
+    for (const int listener : {tcp, local, wayland}) {
+        ::close(listener);
+    }
+    EXPECT_FALSE(DisplayAnswers({nullptr, ("127.0.0.1:" + n).c_str(), nullptr, nullptr, nullptr}))
+        << "the server is gone";
     EXPECT_FALSE(DisplayAnswers({"wayland-8", nullptr, folder_.c_str(), nullptr, nullptr}));
-    ::close(compositor);
-
     EXPECT_FALSE(DisplayAnswers({nullptr, ":65000", nullptr, nullptr, nullptr}));
     EXPECT_FALSE(DisplayAnswers({nullptr, "no display", nullptr, nullptr, nullptr}));
     EXPECT_FALSE(DisplayAnswers({nullptr, nullptr, nullptr, nullptr, nullptr}));
@@ -188,15 +246,18 @@ TEST_F(DesktopDialog, TextsReachTheHelperLiterally)
     ASSERT_EQ(ShowWith(zenity, "-x\x1b[31m\xFF"), kOk);
     EXPECT_EQ(Recorded().at(3), "--text=-x^[[31m\xEF\xBF\xBD");
 
-    // kdialog reads markup, backslashes, line breaks and runs of spaces of its own.
+    // kdialog reads markup, backslashes, line breaks and runs of spaces of its
+    // own; below the text, a row as wide as the title needs.
     const std::string kdialog = StandIn("kdialog");
     ASSERT_EQ(ShowWith(kdialog, " <b>C:\\new</b> & \"co\"  \nx", BoxStyle::Warning, "Chyba vstupu", Helper::KDialog),
               kOk);
-    EXPECT_EQ(Recorded(), (std::vector<std::string>{
-                              "--title=Chyba vstupu",
-                              "--sorry=<qt>&nbsp;&lt;b&gt;C:\\\\new&lt;/b&gt; &amp; &quot;co&quot; &nbsp;<br>x</qt>"}));
+    EXPECT_EQ(Recorded(),
+              (std::vector<std::string>{
+                  "--title=Chyba vstupu",
+                  "--sorry=<qt>&nbsp;&lt;b&gt;C:\\\\new&lt;/b&gt; &amp; &quot;co&quot; &nbsp;<br>x<table width=\"248\" "
+                  "cellpadding=\"0\" cellspacing=\"0\"><tr><td></td></tr></table></qt>"}));
     ASSERT_EQ(ShowWith(kdialog, "x", BoxStyle::Plain, "T", Helper::KDialog), kOk);
-    EXPECT_EQ(Recorded().at(1), "--msgbox=<qt>x</qt>");
+    EXPECT_TRUE(Recorded().at(1).starts_with("--msgbox=<qt>x<table width=\"138\" "));
 }
 
 TEST_F(DesktopDialog, EachHelpersExitCodesAreReadAsItMeansThem)
@@ -268,29 +329,39 @@ TEST_F(DesktopDialog, KeepsTheHelpersWordsWithItsStandardDescriptorsClosed)
 TEST_F(DesktopDialog, TheDialogGoesWhenTheProgramIsEnded)
 {
     const std::string pid_file = folder_ + "/helper-pid";
-    const std::string zenity = StandIn("zenity", "echo $$ > '" + pid_file + "'; exec sleep 30");
-    for (const int ending : {SIGTERM, SIGHUP, SIGINT}) {
+    struct Case {
+        int ending;
+        const char* helper;  // before it waits
+        bool ignored;        // by whoever started the program, which then goes on with its dialog
+    };
+    for (const Case& row : {Case{SIGTERM, "", false}, Case{SIGHUP, "", false}, Case{SIGINT, "", false},
+                            Case{SIGTERM, "trap '' TERM; ", false}, Case{SIGHUP, "kill -STOP $$; ", false},
+                            Case{SIGHUP, "", true}, Case{SIGINT, "", true}}) {
+        SCOPED_TRACE(std::string(strsignal(row.ending)) + ", " + row.helper + (row.ignored ? "ignored" : ""));
         std::filesystem::remove(pid_file);
+        const std::string zenity = StandIn("zenity", "echo $$ > '" + pid_file + "'; " + row.helper + "exec sleep 30");
         const pid_t child = ::fork();
         if (child == 0) {
-            ::alarm(30);
-            static_cast<void>(ShowWith(zenity, "x"));
-            ::_exit(0);
+            ::alarm(5);  // a program that hangs ends here
+            std::signal(row.ending, row.ignored ? SIG_IGN : SIG_DFL);
+            ::_exit(ShowWith(zenity, "x") == kDialogFailed ? 0 : 1);
         }
-        const auto written = [&] {
-            std::error_code missing;
-            return std::filesystem::file_size(pid_file, missing) > 0 && !missing;
-        };
-        for (int i = 0; i < 500 && !written(); ++i) {
+        pid_t helper = 0;
+        for (int i = 0; i < 500 && !(std::ifstream(pid_file) >> helper); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        std::string helper;
-        std::ifstream(pid_file) >> helper;
-        ASSERT_FALSE(helper.empty()) << "the dialog did not come up";
-        ::kill(child, ending);
+        ASSERT_GT(helper, 0) << "the dialog did not come up";
+        ::kill(child, row.ending);
+        if (row.ignored) {
+            ::kill(helper, row.ending);  // a hangup reaches the dialog too
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            EXPECT_EQ(::kill(helper, 0), 0) << "the dialog stays";
+            ::kill(helper, SIGKILL);
+        }
         int status = -1;
         ::waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == ending) << "ended as " << strsignal(ending) << " ends";
-        EXPECT_NE(::kill(std::stoi(helper), 0), 0) << "the dialog went with it";
+        EXPECT_EQ(WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status), row.ignored ? 0 : row.ending)
+            << "ended as the signal ends it; where it is ignored, the program went on";
+        EXPECT_NE(::kill(helper, 0), 0) << "the dialog went with it";
     }
 }

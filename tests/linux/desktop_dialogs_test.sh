@@ -4,7 +4,8 @@
 # its texts: the dialog shows them exactly (its text selected as a user
 # would, and read back) and Escape dismisses it with exit code 0. Then the
 # program's run: each dialog dismissed with Return, the last with Escape,
-# the dialogs in order, exit code 0. Saves a screenshot of each.
+# the dialogs in order, each as wide as its title needs, exit code 0. Saves
+# a screenshot of each.
 #   desktop_dialogs_test.sh zenity|kdialog OSOBY SHOW_DIALOG SCREENSHOT_FOLDER
 set -euo pipefail
 source "$(dirname "$0")/../support/virtual_display.sh"
@@ -40,7 +41,7 @@ screenshot "$shots/exact-text.png"
 name=$(xdotool getwindowname "$window")
 [[ $name == "$shown_title$suffix" ]] || fail "the dialog is titled '$name', not '$shown_title$suffix'"
 eval "$(xdotool getwindowgeometry --shell "$window")"
-xdotool mousemove --window "$window" $((WIDTH / 2)) $((HEIGHT / 3)) click --repeat 3 1
+xdotool mousemove --window "$window" $((WIDTH / 2)) $((HEIGHT / 4)) click --repeat 3 1
 sleep 0.3
 shown=$(xclip -o 2>/dev/null) || true
 [[ $shown == "$prompt" ]] || fail "the dialog shows '$shown', not '$prompt'"
@@ -59,6 +60,11 @@ for i in "${!titles[@]}"; do
         fail "dialog $n, '${titles[i]}', did not appear: $(cat "$work/err")"
     screenshot "$shots/dialog-$n.png"
     echo "dialog $n: ${titles[i]}"
+    # Wide enough for a window manager's title bar: the title in a bold
+    # 10 pt font, and 100 px for the bar's icon and buttons.
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    title_width=$(convert -font DejaVu-Sans-Bold -pointsize 10 -density 96 label:"${titles[i]}$suffix" -format %w info:)
+    ((WIDTH >= title_width + 100)) || fail "dialog $n is $WIDTH px wide; its title needs $((title_width + 100))"
     if ((n == ${#titles[@]})); then
         dismiss "$window" Escape
     else
