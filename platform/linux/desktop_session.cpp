@@ -202,12 +202,14 @@ std::string XCookie(const Session& session, const sockaddr* server, std::string_
         address = ::gethostname(host, sizeof host - 1) == 0 ? host : "";
     }
     std::string_view rest = file;
+    // One counted field, taken off the front; false where the file ends first.
     const auto next = [&rest](std::string_view& field) {
-        const std::size_t size = rest.size() < 2 ? 0 : 2 + BigEndian16(rest);
-        field = rest.substr(std::min<std::size_t>(2, rest.size()), size - 2);
-        const bool whole = size != 0 && rest.size() >= size;
-        rest.remove_prefix(whole ? size : rest.size());
-        return whole;
+        if (rest.size() < 2 || rest.size() < 2 + BigEndian16(rest)) {
+            return false;
+        }
+        field = rest.substr(2, BigEndian16(rest));
+        rest.remove_prefix(2 + field.size());
+        return true;
     };
     while (rest.size() >= 2) {
         const unsigned entry_family = BigEndian16(rest);
@@ -315,21 +317,19 @@ bool WaylandDisplayAnswers(std::string_view display, const char* runtime_dir, De
 
 Session Session::FromEnvironment() noexcept
 {
-    return {std::getenv("WAYLAND_DISPLAY"),
-            std::getenv("DISPLAY"),
-            std::getenv("XDG_RUNTIME_DIR"),
-            std::getenv("XDG_CURRENT_DESKTOP"),
-            std::getenv("PATH"),
-            std::getenv("XAUTHORITY"),
-            std::getenv("HOME")};
+    Session session{std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"), std::getenv("XDG_RUNTIME_DIR"),
+                    std::getenv("XDG_CURRENT_DESKTOP"), std::getenv("PATH")};
+    session.xauthority = std::getenv("XAUTHORITY");
+    session.home = std::getenv("HOME");
+    return session;
 }
 
 bool DisplayAnswers(const Session& session) noexcept
 {
     try {
-        const auto now = std::chrono::steady_clock::now();
         return (IsSet(session.wayland_display) &&
-                WaylandDisplayAnswers(session.wayland_display, session.runtime_dir, now + kAnswerTime)) ||
+                WaylandDisplayAnswers(session.wayland_display, session.runtime_dir,
+                                      std::chrono::steady_clock::now() + kAnswerTime)) ||
                (IsSet(session.display) &&
                 XDisplayAnswers(session.display, session, std::chrono::steady_clock::now() + kAnswerTime));
     } catch (const std::bad_alloc&) {

@@ -28,8 +28,7 @@ if [[ $helper == kdialog ]]; then
     shown_title='Zkouška '$'\xc2\xa0''dvou mezer'  # a run of spaces as kdialog keeps it
 else
     export XDG_CURRENT_DESKTOP=GNOME
-    suffix=
-    search_suffix=
+    suffix= search_suffix=
 fi
 start_virtual_display "$work"
 
