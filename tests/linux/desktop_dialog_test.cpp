@@ -312,7 +312,7 @@ TEST_F(DesktopDialog, KeepsTheHelpersWordsWithItsStandardDescriptorsClosed)
     ASSERT_EQ(::pipe(said), 0);
     const pid_t child = ::fork();
     if (child == 0) {
-        ::alarm(30);
+        ::alarm(5);
         ::dup2(said[1], 3);
         ::close(STDIN_FILENO);
         ::close(STDOUT_FILENO);
