@@ -94,15 +94,7 @@ std::string KdeTitle(std::string_view title)
 // standard descriptor set up over it would lose what the helper said.
 int NewOutputFile()
 {
-    const int file = ::memfd_create("dialog-helper-output", MFD_CLOEXEC);
-    if (file < 0 || file > STDERR_FILENO) {
-        return file;
-    }
-    const int moved = ::fcntl(file, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-    const int error = errno;
-    ::close(file);
-    errno = error;
-    return moved;
+    return posix::AboveStandardStreams(::memfd_create("dialog-helper-output", MFD_CLOEXEC));
 }
 
 // All that was written to an output file. Throws std::bad_alloc.

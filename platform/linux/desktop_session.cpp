@@ -19,6 +19,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "platform/posix/fd_io.h"
+
 namespace platform::desktop {
 namespace {
 
@@ -82,23 +84,11 @@ bool Ready(int fd, short events, Deadline deadline)
     }
 }
 
-// `fd`, moved to 3 or above where it took the number of a closed standard
-// descriptor, so that nothing written there later can reach a display.
-int AboveStandardDescriptors(int fd)
-{
-    if (fd < 0 || fd > STDERR_FILENO) {
-        return fd;
-    }
-    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-    ::close(fd);
-    return moved;
-}
-
 // A stream socket connected to `address` before the deadline; -1 where none is.
 int Connect(const sockaddr* address, socklen_t length, Deadline deadline)
 {
     const int fd =
-        AboveStandardDescriptors(::socket(address->sa_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+        posix::AboveStandardStreams(::socket(address->sa_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (fd < 0) {
         return -1;
     }
@@ -157,7 +147,7 @@ std::string Reply(int fd, std::string_view request, std::size_t size, Deadline d
 // The whole of a small file; empty where it cannot be read.
 std::string FileText(const std::string& path)
 {
-    const int fd = AboveStandardDescriptors(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const int fd = posix::AboveStandardStreams(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     std::string text;
     char buffer[4096];
     for (ssize_t got; fd >= 0 && text.size() < (1 << 20) && (got = ::read(fd, buffer, sizeof buffer)) > 0;) {
