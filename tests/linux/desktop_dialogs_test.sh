@@ -42,7 +42,7 @@ name=$(xdotool getwindowname "$window")
 eval "$(xdotool getwindowgeometry --shell "$window")"
 xdotool mousemove --window "$window" $((WIDTH / 2)) $((HEIGHT / 4)) click --repeat 3 1
 sleep 0.3
-shown=$(xclip -o 2>/dev/null) || true
+shown=$(timeout 5 xclip -o 2>/dev/null) || true
 [[ $shown == "$prompt" ]] || fail "the dialog shows '$shown', not '$prompt'"
 dismiss "$window" Escape
 await_exit "$osoby_pid"

@@ -34,10 +34,10 @@ stop_virtual_display() {
 }
 
 # Prints the id of the visible window titled exactly TITLE, waiting for it
-# while process PID runs, up to SECONDS (30 by default).
+# while process PID runs, up to SECONDS (10 by default).
 await_window() {
-    local title=$1 pid=$2 seconds=${3:-30} window
-    for _ in $(seq $((seconds * 10))); do
+    local title=$1 pid=$2 end=$((SECONDS + ${3:-10})) window
+    while ((SECONDS < end)); do
         window=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1) || true
         if [[ -n $window ]]; then
             echo "$window"
@@ -63,8 +63,9 @@ screenshot() {
 dismiss() {
     local window=$1 key=${2:-Return} owner
     owner=$(xdotool getwindowpid "$window" 2>/dev/null) || true
-    xdotool windowfocus --sync "$window" key "$key" 2>/dev/null
-    for _ in $(seq 100); do
+    timeout 5 xdotool windowfocus --sync "$window" key "$key" 2>/dev/null
+    local end=$((SECONDS + 5))
+    while ((SECONDS < end)); do
         xdotool getwindowname "$window" >/dev/null 2>&1 || return 0
         [[ $(xdotool getwindowpid "$window" 2>/dev/null) == "$owner" ]] || return 0
         sleep 0.1
@@ -75,8 +76,8 @@ dismiss() {
 # Waits up to 10 s for process PID, a child of this shell, to end and sets
 # exit_status to its exit code. Not for a subshell: only this shell can wait.
 await_exit() {
-    local pid=$1
-    for _ in $(seq 100); do
+    local pid=$1 end=$((SECONDS + 10))
+    while ((SECONDS < end)); do
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done

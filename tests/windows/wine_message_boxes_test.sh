@@ -76,7 +76,7 @@ for i in "${!boxes[@]}"; do
     n=$((i + 1))
     IFS='|' read -r prompt title style <<<"${boxes[i]}"
     # Wine takes its time to start.
-    window=$(await_window "$title" "$osoby_pid" $((n == 1 ? 120 : 30))) || fail "box $n, '$title', did not appear"
+    window=$(await_window "$title" "$osoby_pid" $((n == 1 ? 120 : 10))) || fail "box $n, '$title', did not appear"
     expect_box "$(nth_call "$work/trace" "$n")" "$prompt" "$title" "$style"
     screenshot "$shots/box-$n.png"
     echo "box $n: $title: $prompt ($style)"
