@@ -2,8 +2,11 @@
 #include <utility>
 #include <vector>
 
+#include <malloc.h>
+
 #include <gtest/gtest.h>
 
+#include "platform/posix/terminal_charset.h"
 #include "platform/posix/terminal_text.h"
 
 using namespace platform::terminal;
@@ -55,4 +58,36 @@ TEST(TerminalText, FitCutsWithAnEllipsis)
     EXPECT_EQ(Fit("Informace o Osobě", 17), "Informace o Osobě");
     EXPECT_EQ(Fit("Informace o Osobě", 10), "Informace…");
     EXPECT_EQ(DisplayWidth(Fit("日本語日本語", 6)), 5);
+}
+
+TEST(TerminalCharset, IsTheOneTheFirstLocaleVariableSetNames)
+{
+    const std::pair<std::vector<const char*>, const char*> cases[] = {
+        {{"LANGUAGE=cs_CZ.ISO-8859-2", "LANG=C.UTF-8"}, "UTF-8"},  // LANGUAGE names languages only
+        {{"LC_ALL=", "LC_CTYPE=cs_CZ.ISO-8859-2", "LANG=C.UTF-8"}, "ISO-8859-2"},
+        {{"LANG=de_DE.ISO-8859-15@euro"}, "ISO-8859-15"},
+        {{"LC_ALL=C", "LANG=cs_CZ.ISO-8859-2"}, ""},
+    };
+    for (auto [environment, charset] : cases) {
+        environment.push_back(nullptr);
+        EXPECT_EQ(CharsetOf(CharacterLocale(environment.data())), charset) << environment.front();
+    }
+}
+
+TEST(TerminalCharset, ConvertsTextsOfAnyLengthAndNumberAndLeavesAnUnknownCharsetAlone)
+{
+    std::string text;
+    for (int i = 0; i < 80; ++i) {
+        text += "kůň ";  // longer than any buffer the conversion works in
+    }
+    const TerminalCharset latin2("cs_CZ.ISO-8859-2");
+    EXPECT_EQ(latin2.Encode(text).find_first_not_of("k\371\362 "), std::string::npos) << latin2.Encode(text);
+    EXPECT_EQ(latin2.Encode(text).size(), 320u);
+    EXPECT_EQ(TerminalCharset("cs_CZ.BOGUS").Showable(text), text);
+    // Nothing of a conversion outlives it: no converter, no locale object.
+    const std::size_t before = ::mallinfo2().uordblks;
+    for (int i = 0; i < 1000; ++i) {
+        EXPECT_EQ(latin2.Showable("→"), "->");
+    }
+    EXPECT_LT(::mallinfo2().uordblks, before + 10000);
 }
