@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -91,6 +92,7 @@ TEST_F(DesktopDialog, AHelperIsLookedUpOnlyInAbsoluteFoldersOfADesktopSession)
 {
     const std::string path = "/nonexistent:" + folder_;
     EXPECT_FALSE(FindDialogHelper({nullptr, ":0", nullptr, nullptr, path.c_str()})) << "no helper installed";
+    EXPECT_FALSE(FindDialogHelper({nullptr, ":0", nullptr, nullptr, nullptr})) << "PATH unset";
     std::filesystem::create_directory(folder_ + "/zenity");  // a folder is no program
     StandIn("kdialog");
     auto found = FindDialogHelper({nullptr, ":0", nullptr, nullptr, path.c_str()});
@@ -103,7 +105,7 @@ TEST_F(DesktopDialog, AHelperIsLookedUpOnlyInAbsoluteFoldersOfADesktopSession)
     ASSERT_TRUE(found) << "a Wayland session alone will do";
     EXPECT_EQ(found->kind, Helper::Zenity) << "zenity comes first";
     EXPECT_EQ(found->path, folder_ + "/zenity");
-    found = FindDialogHelper({nullptr, ":0", nullptr, "KDE", path.c_str()});
+    found = FindDialogHelper({nullptr, ":0", nullptr, "neon:KDE", path.c_str()});
     ASSERT_TRUE(found);
     EXPECT_EQ(found->kind, Helper::KDialog) << "in a KDE session, KDE's own";
 
@@ -142,25 +144,35 @@ TEST_F(DesktopDialog, OnlyADisplayThatAnswersIsADesktop)
     (folder_ + "/wayland-7").copy(wayland_address.sun_path, sizeof wayland_address.sun_path - 1);
     const int local = listening(&local_address, sizeof(sa_family_t) + 17 + n.size());
     const int wayland = listening(&wayland_address, sizeof wayland_address);
-    ASSERT_TRUE(tcp >= 0 && local >= 0 && wayland >= 0);
+    // The next display only in the file system, as some X servers listen.
+    const std::string next = std::to_string(std::stoi(n) + 1);
+    sockaddr_un file_address{AF_UNIX, {}};
+    ("/tmp/.X11-unix/X" + next).copy(file_address.sun_path, sizeof file_address.sun_path - 1);
+    ::mkdir("/tmp/.X11-unix", 01777);
+    ::unlink(file_address.sun_path);
+    const int file = listening(&file_address, sizeof file_address);
+    ASSERT_TRUE(tcp >= 0 && local >= 0 && wayland >= 0 && file >= 0);
     // The user's cookies (another display's first), of which the X server
     // here asks for this display's.
     char host[256] = {};
     ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
-    const auto cookie = [&host](const std::string& number, const std::string& data) {
-        std::string entry{'\x01', '\0'};  // this machine, by its name
-        for (const std::string& field : {std::string(host), number, std::string("MIT-MAGIC-COOKIE-1"), data}) {
+    const auto cookie = [&host](const std::string& number, const std::string& data, bool any_host = false) {
+        std::string entry = any_host ? std::string("\xFF\xFF") : std::string{'\x01', '\0'};  // or by its name
+        for (const std::string& field :
+             {std::string(any_host ? "" : host), number, std::string("MIT-MAGIC-COOKIE-1"), data}) {
             (entry += {static_cast<char>(field.size() >> 8), static_cast<char>(field.size())}) += field;
         }
         return entry;
     };
     const std::string xauthority = folder_ + "/Xauthority";
-    std::ofstream(xauthority) << cookie("1" + n, "wrong cookie 16B") << cookie(n, "right cookie 16B");
+    std::ofstream(xauthority) << cookie("1" + n, "wrong cookie 16B") << cookie(n, "right cookie 16B")
+                              << cookie("", "right cookie 16B", true);
     struct Case {
         std::string display;  // in both variables: it names a display of one kind only
         int listener;
         std::optional<std::string> reply;  // none: silence; X's Success only to the right cookie
         bool answers;
+        bool cookies = true;  // XAUTHORITY set; HOME is not
     };
     const auto descriptors = std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
     for (const Case& row : {
@@ -168,22 +180,29 @@ TEST_F(DesktopDialog, OnlyADisplayThatAnswersIsADesktop)
              Case{"tcp/127.0.0.1:" + n, tcp, "\x01", true},
              Case{":" + n + ".0", local, "\x01", true},
              Case{"unix/:" + n, local, "\x01", true},
+             Case{":" + next, file, "\x01", true},  // the cookie for any display of any host
+             Case{":" + n, local, "\x01", false, false},
              Case{"unix:" + n, local, std::string(1, '\0'), false},  // Failed, as to a user after `su`
              Case{":" + n, local, "\x02", false},                    // Authenticate
              Case{"localhost:" + n, tcp, "", false},                 // SSH forwarding whose far end is gone
              Case{"127.0.0.1:" + n, tcp, std::nullopt, false},       // a hung server
              Case{"wayland-7", wayland, std::string("\x02\0\0\0\0\0\x0c\0\0\0\0\0", 12), true},  // callback 2 is done
              Case{"wayland-7", wayland, std::nullopt, false},
+             Case{folder_ + "/wayland-7", wayland, std::string("\x02\0\0\0\0\0\x0c\0\0\0\0\0", 12), true},
          }) {
         SCOPED_TRACE(row.display);
-        std::thread server([&row] {
+        std::thread server([&row, wayland] {
             pollfd ready{row.listener, POLLIN, 0};
             const int client = ::poll(&ready, 1, 3000) == 1 ? ::accept(row.listener, nullptr, nullptr) : -1;
             char request[256] = {};
             ready = {client, POLLIN, 0};
             const bool read = ::poll(&ready, 1, 3000) == 1 && ::read(client, request, sizeof request) > 0;
             const bool cookie = std::string_view(request, sizeof request).find("right cookie 16B") != std::string::npos;
-            const std::string reply = row.reply == "\x01" && !cookie ? std::string(1, '\0') : row.reply.value_or("");
+            const std::uint32_t sync[3] = {1, 12 << 16, 2};  // all a compositor answers here
+            const std::string reply = row.reply == "\x01" && !cookie ? std::string(1, '\0')
+                                      : row.listener == wayland && std::memcmp(request, sync, sizeof sync) != 0
+                                          ? ""
+                                          : row.reply.value_or("");
             // Unread where the client has already given up.
             static_cast<void>(read && ::send(client, reply.data(), reply.size(), MSG_NOSIGNAL));
             ::poll(&ready, 1, row.reply ? 0 : 3000);  // silent until the client gives up
@@ -191,18 +210,20 @@ TEST_F(DesktopDialog, OnlyADisplayThatAnswersIsADesktop)
         });
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(DisplayAnswers({row.display.c_str(), row.display.c_str(), folder_.c_str(), nullptr, nullptr,
-                                  xauthority.c_str()}),
+                                  row.cookies ? xauthority.c_str() : nullptr}),
                   row.answers);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
         server.join();
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}), descriptors) << "all closed";
-    for (const int listener : {tcp, local, wayland}) {
+    for (const int listener : {tcp, local, wayland, file}) {
         ::close(listener);
     }
+    ::unlink(file_address.sun_path);
     EXPECT_FALSE(DisplayAnswers({nullptr, ("127.0.0.1:" + n).c_str(), nullptr, nullptr, nullptr}))
         << "the server is gone";
     EXPECT_FALSE(DisplayAnswers({"wayland-8", nullptr, folder_.c_str(), nullptr, nullptr}));
+    EXPECT_FALSE(DisplayAnswers({"wayland-8", nullptr, nullptr, nullptr, nullptr})) << "XDG_RUNTIME_DIR unset";
     EXPECT_FALSE(DisplayAnswers({nullptr, ":65000", nullptr, nullptr, nullptr}));
     EXPECT_FALSE(DisplayAnswers({nullptr, "no display", nullptr, nullptr, nullptr}));
     EXPECT_FALSE(DisplayAnswers({nullptr, nullptr, nullptr, nullptr, nullptr}));
