@@ -281,7 +281,7 @@ Status RunHelper(const std::string& path, const std::vector<std::string>& argume
 
 }  // namespace
 
-Version ReadVersion(const std::string& path) noexcept
+Version ReadVersion(const std::string& path, std::chrono::milliseconds limit) noexcept
 {
     const int output = NewOutputFile();
     if (output < 0) {
@@ -291,7 +291,7 @@ Version ReadVersion(const std::string& path) noexcept
     try {
         int wait_status = 0;
         // Its error output is no part of it: GTK may say something there first.
-        if (!RunHelper(path, {"--version"}, output, std::nullopt, std::chrono::seconds(10), wait_status).Failed() &&
+        if (!RunHelper(path, {"--version"}, output, std::nullopt, limit, wait_status).Failed() &&
             WIFEXITED(wait_status) && WEXITSTATUS(wait_status) == 0) {
             // The first "major.minor" of "3.44.0" or "kdialog 22.12.3".
             const std::string text = OutputOf(output);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,8 +28,9 @@ struct DialogHelper {
 };
 
 // The helper's version from its "--version", which may take a second (zenity
-// starts GTK for it), so it is read once, at start.
-Version ReadVersion(const std::string& path) noexcept;
+// starts GTK for it), so it is read once, at start. A helper that has not
+// answered within `limit` is ended, its version unknown.
+Version ReadVersion(const std::string& path, std::chrono::milliseconds limit = std::chrono::seconds(10)) noexcept;
 
 // The helper's arguments for one box, after its name, as that version takes
 // them. Every text is shown exactly as it stands, in one "--option=value"

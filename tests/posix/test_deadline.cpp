@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr unsigned kSecondsPerTest = 10;
+constexpr unsigned kSecondsPerTest = 12;
 
 class Deadline : public testing::EmptyTestEventListener {
     void OnTestStart(const testing::TestInfo&) override { ::alarm(kSecondsPerTest); }
