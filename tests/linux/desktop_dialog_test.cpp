@@ -81,6 +81,11 @@ protected:
     std::string folder_;
 };
 
+long OpenDescriptors()
+{
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+}
+
 bool Holds(const std::vector<std::string>& arguments, const std::string& argument)
 {
     return std::find(arguments.begin(), arguments.end(), argument) != arguments.end();
@@ -175,7 +180,7 @@ TEST_F(DesktopDialog, OnlyADisplayThatAnswersIsADesktop)
         bool cookies = true;  // XAUTHORITY set; HOME is not
         std::string x_display = display;
     };
-    const auto descriptors = std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    const long descriptors = OpenDescriptors();
     for (const Case& row : {
              Case{"127.0.0.1:" + n + ".0", tcp, "\x01", true},
              Case{"tcp/127.0.0.1:" + n, tcp, "\x01", true},
@@ -219,7 +224,7 @@ TEST_F(DesktopDialog, OnlyADisplayThatAnswersIsADesktop)
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
         server.join();
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}), descriptors) << "all closed";
+    EXPECT_EQ(OpenDescriptors(), descriptors) << "all closed";
     for (const int listener : {tcp, local, wayland, file}) {
         ::close(listener);
     }
@@ -265,6 +270,7 @@ TEST_F(DesktopDialog, EachZenityGetsArgumentsItTakes)
               Version{})
         << "a version that does not come is unknown";
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1) << "and it is gone, not left a zombie";
 }
 
 TEST_F(DesktopDialog, TextsReachTheHelperLiterally)
@@ -298,6 +304,7 @@ TEST_F(DesktopDialog, EachHelpersExitCodesAreReadAsItMeansThem)
     ::setenv("DIALOG_OK", "7", 1);
     ::setenv("ZENITY_ESC", "5", 1);
     ::setenv("LC_ALL", "C", 1);
+    const long descriptors = OpenDescriptors();
     struct Case {
         Helper kind;
         const char* then;
@@ -305,8 +312,13 @@ TEST_F(DesktopDialog, EachHelpersExitCodesAreReadAsItMeansThem)
     };
     for (const Case& exit : {
              Case{Helper::Zenity, "exit 0", kOk},
-             Case{Helper::Zenity, "echo 'Gtk-Message: no parent' >&2; exit \"$ZENITY_ESC\"", kOk},  // Escape
-             Case{Helper::Zenity, "[ \"$LC_CTYPE\" = C.UTF-8 ] && [ \"$LANG\" = C ] && exit \"$ZENITY_OK\"; exit 9",
+             Case{Helper::Zenity,  // Escape; the caller's code not there at all
+                  "grep -qa ZENITY_ESC=5 /proc/$$/environ && exit 9; echo 'Gtk-Message: no parent' >&2; exit "
+                  "\"$ZENITY_ESC\"",
+                  kOk},
+             Case{Helper::Zenity,
+                  "[ \"$LC_CTYPE\" = C.UTF-8 ] && [ \"$LANG\" = C ] && [ -z \"$LC_ALL\" ] && exit \"$ZENITY_OK\"; exit "
+                  "9",
                   kOk},
              Case{Helper::Zenity, "[ $((0x$(sed -n 's/SigIgn:\\t//p' /proc/$$/status) & 0x1000)) = 0 ] || exit 9", kOk},
              Case{Helper::Zenity, "echo 'Gtk-WARNING: cannot open display: :9' >&2; exit 1", kDialogFailed},
@@ -328,6 +340,7 @@ TEST_F(DesktopDialog, EachHelpersExitCodesAreReadAsItMeansThem)
             EXPECT_NE(said, "") << "the user is told why, in the helper's words";
         }
     }
+    EXPECT_EQ(OpenDescriptors(), descriptors) << "each dialog's descriptors closed";
     ::unsetenv("DIALOG_OK");
     ::unsetenv("ZENITY_ESC");
     ::unsetenv("LC_ALL");
@@ -359,21 +372,29 @@ TEST_F(DesktopDialog, KeepsTheHelpersWordsWithItsStandardDescriptorsClosed)
 TEST_F(DesktopDialog, TheDialogGoesWhenTheProgramIsEnded)
 {
     const std::string pid_file = folder_ + "/helper-pid";
+    // Where whoever started the program ignored or blocked the signal, the
+    // program goes on with its dialog.
+    enum Starter { kLeftAtDefault, kIgnored, kBlocked };
     struct Case {
         int ending;
         const char* helper;  // before it waits
-        bool ignored;        // by whoever started the program, which then goes on with its dialog
+        Starter starter;
     };
-    for (const Case& row : {Case{SIGTERM, "", false}, Case{SIGHUP, "", false}, Case{SIGINT, "", false},
-                            Case{SIGTERM, "trap '' TERM; ", false}, Case{SIGHUP, "kill -STOP $$; ", false},
-                            Case{SIGHUP, "", true}, Case{SIGINT, "", true}}) {
-        SCOPED_TRACE(std::string(strsignal(row.ending)) + ", " + row.helper + (row.ignored ? "ignored" : ""));
+    for (const Case& row :
+         {Case{SIGTERM, "", kLeftAtDefault}, Case{SIGHUP, "", kLeftAtDefault}, Case{SIGINT, "", kLeftAtDefault},
+          Case{SIGTERM, "trap '' TERM; ", kLeftAtDefault}, Case{SIGHUP, "kill -STOP $$; ", kLeftAtDefault},
+          Case{SIGHUP, "", kIgnored}, Case{SIGINT, "", kIgnored}, Case{SIGTERM, "", kBlocked}}) {
+        SCOPED_TRACE(std::string(strsignal(row.ending)) + ", " + row.helper + std::to_string(row.starter));
         std::filesystem::remove(pid_file);
         const std::string zenity = StandIn("zenity", "echo $$ > '" + pid_file + "'; " + row.helper + "exec sleep 30");
         const pid_t child = ::fork();
         if (child == 0) {
             ::alarm(5);  // a program that hangs ends here
-            std::signal(row.ending, row.ignored ? SIG_IGN : SIG_DFL);
+            std::signal(row.ending, row.starter == kIgnored ? SIG_IGN : SIG_DFL);
+            sigset_t blocked;
+            sigemptyset(&blocked);
+            sigaddset(&blocked, row.ending);
+            ::sigprocmask(row.starter == kBlocked ? SIG_BLOCK : SIG_UNBLOCK, &blocked, nullptr);
             ::_exit(ShowWith(zenity, "x") == kDialogFailed ? 0 : 1);
         }
         pid_t helper = 0;
@@ -382,15 +403,18 @@ TEST_F(DesktopDialog, TheDialogGoesWhenTheProgramIsEnded)
         }
         ASSERT_GT(helper, 0) << "the dialog did not come up";
         ::kill(child, row.ending);
-        if (row.ignored) {
+        if (row.starter == kIgnored) {
             ::kill(helper, row.ending);  // a hangup reaches the dialog too
+        }
+        if (row.starter != kLeftAtDefault) {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             EXPECT_EQ(::kill(helper, 0), 0) << "the dialog stays";
             ::kill(helper, SIGKILL);
         }
         int status = -1;
         ::waitpid(child, &status, 0);
-        EXPECT_EQ(WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status), row.ignored ? 0 : row.ending)
+        EXPECT_EQ(WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status),
+                  row.starter != kLeftAtDefault ? 0 : row.ending)
             << "ended as the signal ends it; where it is ignored, the program went on";
         EXPECT_NE(::kill(helper, 0), 0) << "the dialog went with it";
     }
