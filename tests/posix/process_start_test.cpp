@@ -23,8 +23,7 @@ TEST(ProcessStart, GivesTheExitCodeAndReportsTheFailure)
     runtime.box.fail_at = 3;
     testing::internal::CaptureStderr();
     EXPECT_EQ(platform::RunMain(MMain::Main), platform::kFailureExitCode);
-    const std::string report = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(report, "osoby: operace MsgBox selhala: Input/output error (errno 5)\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "osoby: operace MsgBox selhala: Input/output error (errno 5)\n");
 }
 
 TEST(ProcessStart, AnEscapedExceptionIsReportedAsAnInternalError)
