@@ -171,7 +171,7 @@ TEST_F(DesktopDialog, OnlyADisplayThatAnswersIsADesktop)
     };
     const std::string xauthority = folder_ + "/Xauthority";
     std::ofstream(xauthority) << cookie("1" + n, "wrong cookie 16B") << cookie(n, "right cookie 16B")
-                              << cookie("", "right cookie 16B", true);
+                              << cookie(next, "right cookie 16B", true);
     struct Case {
         std::string display;  // in both variables: it names a display of one kind only
         int listener;
@@ -186,7 +186,7 @@ TEST_F(DesktopDialog, OnlyADisplayThatAnswersIsADesktop)
              Case{"tcp/127.0.0.1:" + n, tcp, "\x01", true},
              Case{":" + n + ".0", local, "\x01", true},
              Case{"unix/:" + n, local, "\x01", true},
-             Case{":" + next, file, "\x01", true},  // the cookie for any display of any host
+             Case{":" + next, file, "\x01", true},  // the cookie for this display on any host
              Case{":" + n, local, "\x01", false, false},
              Case{"unix:" + n, local, std::string(1, '\0'), false},  // Failed, as to a user after `su`
              Case{":" + n, local, "\x02", false},                    // Authenticate
