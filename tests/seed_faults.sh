@@ -16,6 +16,8 @@ preset=${PRESET:-test}
 build=build-faults-$preset
 [[ $# -gt 0 ]] || set -- tests/faults/*.patch
 work=$(mktemp -d)
+# Puts back the fault being tried, if one is; a fault already put back or
+# never applied does not apply in reverse.
 trap 'git apply -R "$work/fault" 2>/dev/null; rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
 
@@ -32,7 +34,6 @@ cmake --build "$build" -j2 >/dev/null || { echo "the unchanged code does not bui
 caught=0 survived=0 unapplied=0
 for patches in "$@"; do
     # One file per fault, named by the order of its header.
-    rm -f "$work"/fault-*
     awk -v dir="$work" '/^# fault / { file = sprintf("%s/fault-%03d", dir, ++n) } file { print > file }' "$patches"
     for fault in "$work"/fault-*; do
         label="$(basename "$patches" .patch) ${fault##*/fault-}: $(head -n 1 "$fault" | cut -c 9-)"
@@ -40,7 +41,6 @@ for patches in "$@"; do
         if ! git apply "$work/fault" 2>/dev/null; then
             echo "NOT APPLIED ${label:0:150}"
             unapplied=$((unapplied + 1))
-            rm "$work/fault"
             continue
         fi
         if ! cmake --build "$build" -j2 >/dev/null 2>&1; then
@@ -54,7 +54,6 @@ for patches in "$@"; do
             caught=$((caught + 1))
         fi
         git apply -R "$work/fault"
-        rm "$work/fault"
     done
 done
 cmake --build "$build" -j2 >/dev/null 2>&1
