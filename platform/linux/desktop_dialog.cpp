@@ -1,6 +1,5 @@
 #include "platform/linux/desktop_dialog.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -18,6 +17,7 @@
 
 #include "platform/posix/fd_io.h"
 #include "platform/posix/terminal_charset.h"
+#include "platform/posix/terminal_text.h"
 #include "platform/visible_text.h"
 
 extern char** environ;
@@ -118,8 +118,7 @@ std::vector<char*> CStrings(const std::vector<std::string>& strings)
     return pointers;
 }
 
-// Whether whoever started the program had it ignore `signal`; so it stays,
-// for the program and for its helper.
+// Whether whoever started the program had it ignore `signal`.
 bool Ignored(int signal)
 {
     struct sigaction action {};
@@ -128,12 +127,12 @@ bool Ignored(int signal)
 }
 
 // Starts the helper with no input, `output` as its standard output and
-// `errors` as its error output (or nothing), with no signal blocked, SIGPIPE
-// (which this program ignores) at its default and the ending signals as the
-// program's starter left them: ignored or at their defaults.
+// `errors` as its error output (or nothing), with no signal blocked, and
+// SIGPIPE (which this program ignores) and the `watched` signals at their
+// defaults; an ending signal the program's starter ignored stays ignored.
 // Throws std::bad_alloc.
 Status StartHelper(const std::string& path, const std::vector<std::string>& arguments, std::optional<int> output,
-                   std::optional<int> errors, pid_t& child)
+                   std::optional<int> errors, const sigset_t& watched, pid_t& child)
 {
     std::vector<std::string> argv_strings{path};
     argv_strings.insert(argv_strings.end(), arguments.begin(), arguments.end());
@@ -153,15 +152,9 @@ Status StartHelper(const std::string& path, const std::vector<std::string>& argu
         }
     }
     sigset_t none;
-    sigset_t defaults;
+    sigset_t defaults = watched;
     sigemptyset(&none);
-    sigemptyset(&defaults);
     sigaddset(&defaults, SIGPIPE);
-    for (const int signal : kEndingSignals) {
-        if (!Ignored(signal)) {
-            sigaddset(&defaults, signal);
-        }
-    }
     if (error == 0) {
         error = ::posix_spawnattr_setsigmask(&attributes, &none);
     }
@@ -254,16 +247,18 @@ Status RunHelper(const std::string& path, const std::vector<std::string>& argume
         sigaddset(&watched, signal);
     }
     ::pthread_sigmask(SIG_BLOCK, &watched, &previous);
+    // One that whoever started the program blocked or ignored is left so,
+    // for the program and for its helper.
     for (const int signal : kEndingSignals) {
         if (sigismember(&previous, signal) == 1 || Ignored(signal)) {
-            sigdelset(&watched, signal);  // blocked or ignored by whoever started the program: left so
+            sigdelset(&watched, signal);
         }
     }
     pid_t child = -1;
     int ending_signal = 0;
     Status status = kOutOfMemory;
     try {
-        status = StartHelper(path, arguments, output, errors, child);
+        status = StartHelper(path, arguments, output, errors, watched, child);
         if (!status.Failed()) {
             status = AwaitHelper(child, watched, limit, wait_status, ending_signal);
         }
@@ -323,16 +318,14 @@ std::vector<std::string> DialogArguments(const DialogHelper& helper, std::string
         // kdialog sizes its box to the text, and the window manager cuts a
         // title wider than that; --geometry places a message box but does
         // not size it (22.12). So the text is made wide enough: 10 px for
-        // each character of the title and suffix (a bound for title fonts of
+        // each column of the title and suffix (a bound for title fonts of
         // 10 pt, bold ones included) and 100 px for the title bar's icon and
         // buttons, less the 72 px the box has beside its text.
         const std::string shown_title = KdeTitle(safe_title);
-        const auto characters = std::count_if(shown_title.begin(), shown_title.end(),
-                                              [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }) +
-                                10;  // " — KDialog"
+        const int columns = terminal::DisplayWidth(shown_title) + 10;  // " — KDialog"
         // kdialog has no box without an icon; a plain box shows the information icon.
         return {"--title=" + shown_title, (style == BoxStyle::Warning ? "--sorry=" : "--msgbox=") +
-                                              QtLiteral(safe_prompt, static_cast<int>(characters) * 10 + 100 - 72)};
+                                              QtLiteral(safe_prompt, columns * 10 + 100 - 72)};
     }
     std::vector<std::string> arguments{style == BoxStyle::Warning ? "--warning" : "--info", "--no-markup",
                                        "--title=" + safe_title, "--text=" + safe_prompt};

@@ -290,12 +290,12 @@ bool XDisplayAnswers(std::string_view display, const Session& session, Deadline 
 // the new callback, object 2.
 bool WaylandDisplayAnswers(std::string_view display, const char* runtime_dir, Deadline deadline)
 {
-    if (display.front() != '/' && !IsSet(runtime_dir)) {
+    const bool absolute = display.front() == '/';
+    if (!absolute && !IsSet(runtime_dir)) {
         return false;
     }
-    const int fd = ConnectLocal(
-        display.front() == '/' ? std::string(display) : std::string(runtime_dir) + "/" + std::string(display), false,
-        deadline);
+    const int fd = ConnectLocal(absolute ? std::string(display) : std::string(runtime_dir) + "/" + std::string(display),
+                                false, deadline);
     const std::uint32_t sync[3] = {1, 12 << 16, 2};
     std::uint32_t object = 0;
     const std::string reply = fd < 0 ? "" : Reply(fd, {reinterpret_cast<const char*>(sync), sizeof sync}, 4, deadline);
@@ -307,11 +307,13 @@ bool WaylandDisplayAnswers(std::string_view display, const char* runtime_dir, De
 
 Session Session::FromEnvironment() noexcept
 {
-    Session session{std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"), std::getenv("XDG_RUNTIME_DIR"),
-                    std::getenv("XDG_CURRENT_DESKTOP"), std::getenv("PATH")};
-    session.xauthority = std::getenv("XAUTHORITY");
-    session.home = std::getenv("HOME");
-    return session;
+    return {std::getenv("WAYLAND_DISPLAY"),
+            std::getenv("DISPLAY"),
+            std::getenv("XDG_RUNTIME_DIR"),
+            std::getenv("XDG_CURRENT_DESKTOP"),
+            std::getenv("PATH"),
+            std::getenv("XAUTHORITY"),
+            std::getenv("HOME")};
 }
 
 bool DisplayAnswers(const Session& session) noexcept
