@@ -97,17 +97,6 @@ int NewOutputFile()
     return posix::AboveStandardStreams(::memfd_create("dialog-helper-output", MFD_CLOEXEC));
 }
 
-// All that was written to an output file. Throws std::bad_alloc.
-std::string OutputOf(int file)
-{
-    std::string text;
-    char buffer[4096];
-    for (ssize_t got; (got = ::pread(file, buffer, sizeof buffer, static_cast<off_t>(text.size()))) > 0;) {
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-    return text;
-}
-
 std::vector<char*> CStrings(const std::vector<std::string>& strings)
 {
     std::vector<char*> pointers;
@@ -289,7 +278,7 @@ Version ReadVersion(const std::string& path, std::chrono::milliseconds limit) no
         if (!RunHelper(path, {"--version"}, output, std::nullopt, limit, wait_status).Failed() &&
             WIFEXITED(wait_status) && WEXITSTATUS(wait_status) == 0) {
             // The first "major.minor" of "3.44.0" or "kdialog 22.12.3".
-            const std::string text = OutputOf(output);
+            const std::string text = posix::FileContents(output);
             const std::size_t start = text.find_first_of("0123456789");
             if (start != std::string::npos) {
                 const char* end = text.data() + text.size();
@@ -393,7 +382,7 @@ Status DesktopDialogMsgBox::Show(std::string_view prompt, BoxStyle style, std::s
             // A helper that failed has usually said why; the user reads that
             // just before the failure report. Only a hint on the way to that
             // report, so if standard error fails, the report will meet that too.
-            static_cast<void>(posix::WriteAll(STDERR_FILENO, OutputOf(errors)));
+            static_cast<void>(posix::WriteAll(STDERR_FILENO, posix::FileContents(errors)));
             status = kDialogFailed;
         }
     } catch (const std::bad_alloc&) {

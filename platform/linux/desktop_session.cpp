@@ -144,18 +144,15 @@ std::string Reply(int fd, std::string_view request, std::size_t size, Deadline d
     return reply;
 }
 
-// The whole of a small file; empty where it cannot be read.
+// The whole of a small file (its first MiB); empty where it cannot be read.
 std::string FileText(const std::string& path)
 {
     const int fd = posix::AboveStandardStreams(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    std::string text;
-    char buffer[4096];
-    for (ssize_t got; fd >= 0 && text.size() < (1 << 20) && (got = ::read(fd, buffer, sizeof buffer)) > 0;) {
-        text.append(buffer, static_cast<std::size_t>(got));
+    if (fd < 0) {
+        return {};
     }
-    if (fd >= 0) {
-        ::close(fd);
-    }
+    std::string text = posix::FileContents(fd, 1 << 20);
+    ::close(fd);
     return text;
 }
 
@@ -298,9 +295,13 @@ bool WaylandDisplayAnswers(std::string_view display, const char* runtime_dir, De
                                 false, deadline);
     const std::uint32_t sync[3] = {1, 12 << 16, 2};
     std::uint32_t object = 0;
-    const std::string reply = fd < 0 ? "" : Reply(fd, {reinterpret_cast<const char*>(sync), sizeof sync}, 4, deadline);
-    std::memcpy(&object, reply.data(), std::min(reply.size(), sizeof object));
-    return reply.size() == sizeof object && object == 2;
+    const std::string reply =
+        fd < 0 ? "" : Reply(fd, {reinterpret_cast<const char*>(sync), sizeof sync}, sizeof object, deadline);
+    if (reply.size() != sizeof object) {
+        return false;
+    }
+    std::memcpy(&object, reply.data(), sizeof object);
+    return object == 2;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/posix/fd_io.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include <fcntl.h>
@@ -53,6 +54,17 @@ bool WaitForLine(int fd) noexcept
             return true;
         }
     }
+}
+
+std::string FileContents(int fd, std::size_t limit)
+{
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; text.size() < limit && (got = ::pread(fd, buffer, std::min(sizeof buffer, limit - text.size()),
+                                                            static_cast<off_t>(text.size()))) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return text;
 }
 
 int AboveStandardStreams(int fd) noexcept

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "platform/status.h"
@@ -15,6 +16,11 @@ Status WriteAll(int fd, std::string_view data) noexcept;
 // a line came; false means the input has ended. Input that is not there yet
 // is waited for, even where the descriptor is non-blocking.
 bool WaitForLine(int fd) noexcept;
+
+// The file at `fd` from its start, its first `limit` bytes at most; read at
+// offsets, so it works also where another descriptor of the same file has
+// written it and left the shared offset at its end. Throws std::bad_alloc.
+std::string FileContents(int fd, std::size_t limit = std::string::npos);
 
 // A descriptor the program has just opened for itself, moved above the
 // standard streams (close-on-exec) where it took the place of a closed one,
