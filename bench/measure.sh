@@ -6,6 +6,14 @@
 # /usr/bin/time -v. Needs a C compiler, valgrind and GNU time.
 #   bench/measure.sh [OSOBY]        (default: build/osoby)
 set -euo pipefail
+missing=""
+for tool in cc valgrind /usr/bin/time; do
+    command -v "$tool" >/dev/null || missing+=" $tool"
+done
+if [ -n "$missing" ]; then
+    echo "bench/measure.sh: missing:$missing (apt-get install -y gcc valgrind time)" >&2
+    exit 2
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 osoby=${1:-$here/../build/osoby}
 runs=31
