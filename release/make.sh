@@ -127,6 +127,42 @@ stage "$linux_name" "$linux_program" ''
 tar -C "$out/stage" --sort=name --format=gnu --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owner \
     -cf - "$linux_name" | gzip -9n >"$out/$linux_name.tar.gz"
 
+# The Debian package: the program stripped, its desktop entry, icons, AppStream
+# metadata, manual page, copyright and changelog; built with dpkg-deb alone.
+deb=$out/stage/deb
+date=$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y-%m-%d)
+fill() { sed -e "s/@VERSION@/$version/g; s/@DATE@/$date/g" "$@"; }
+install -d "$deb/DEBIAN" "$deb/usr/bin" "$deb/usr/share/applications" "$deb/usr/share/metainfo" \
+    "$deb/usr/share/man/man1" "$deb/usr/share/doc/osoby" "$deb/usr/share/icons/hicolor/scalable/apps"
+install -m 755 "$linux_program" "$deb/usr/bin/osoby"
+strip --remove-section=.comment --remove-section=.note "$deb/usr/bin/osoby"
+install -m 644 release/debian/osoby.desktop "$deb/usr/share/applications/"
+fill release/debian/osoby.metainfo.xml >"$deb/usr/share/metainfo/osoby.metainfo.xml"
+fill release/debian/osoby.1 | gzip -9n >"$deb/usr/share/man/man1/osoby.1.gz"
+install -m 644 release/debian/copyright "$deb/usr/share/doc/osoby/"
+# A native package's changelog: this version, dated by the commit.
+printf 'osoby (%s) unstable; urgency=medium\n\n  * Release %s, from commit %s.\n\n -- %s  %s\n' "$version" \
+    "$version" "$commit" "$(sed -n 's/^Maintainer: //p' release/debian/control.in)" \
+    "$(date -u -R -d "@$SOURCE_DATE_EPOCH")" | gzip -9n >"$deb/usr/share/doc/osoby/changelog.gz"
+for icon in platform/icon/osoby-*.png; do
+    size=${icon##*-} size=${size%.png}
+    install -D -m 644 "$icon" "$deb/usr/share/icons/hicolor/${size}x$size/apps/osoby.png"
+done
+install -m 644 platform/icon/osoby.svg "$deb/usr/share/icons/hicolor/scalable/apps/"
+# The C library's version from the program's own symbols, as dpkg-shlibdeps
+# reads them; it wants a debian/control to look at.
+mkdir -p "$out/stage/shlibs/debian"
+printf 'Source: osoby\n\nPackage: osoby\nArchitecture: amd64\n' >"$out/stage/shlibs/debian/control"
+shlibs=$(cd "$out/stage/shlibs" && dpkg-shlibdeps -O "$deb/usr/bin/osoby" | sed -n 's/^shlibs:Depends=//p')
+[[ -n $shlibs ]] || refuse "dpkg-shlibdeps found no library the program needs"
+# Installed-Size as dpkg counts it: a KiB, rounded up, for each file, and one for each folder.
+installed_size=$(find "$deb/usr" -printf '%y %s\n' | awk '{ k += $1 == "f" ? int(($2 + 1023) / 1024) : 1 } END { print k }')
+fill release/debian/control.in | sed -e "s/@SHLIBS@/$shlibs/; s/@INSTALLED_SIZE@/$installed_size/" >"$deb/DEBIAN/control"
+(cd "$deb" && find usr -type f | sort | xargs md5sum >DEBIAN/md5sums)
+find "$deb" -type d -exec chmod 755 {} + -o -type f ! -path '*/usr/bin/*' -exec chmod 644 {} +
+find "$deb" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+dpkg-deb --root-owner-group -Zxz --threads-max=1 --build "$deb" "$out/$deb_name" >/dev/null
+
 cd "$out"
-sha256sum osoby-*.zip osoby-*.tar.gz >SHA256SUMS
+sha256sum osoby-*.zip osoby-*.tar.gz "$deb_name" >SHA256SUMS
 cat SHA256SUMS

@@ -3,11 +3,11 @@
 # must refuse, beside the nearest one it must take, and checks that a refused
 # run deletes nothing. A cmake that only says it was reached stands in for
 # the build, so that no row builds anything.
-#   tests/release/make_refusals_test.sh
+#   release/try_refusals.sh
 set -euo pipefail
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-git clone -q "$(cd "$(dirname "$0")/../.." && pwd)" "$scratch/clone"
+git clone -q "$(cd "$(dirname "$0")/.." && pwd)" "$scratch/clone"
 clone=$scratch/clone
 mkdir "$scratch/bin"
 printf '#!/bin/sh\necho cmake reached >&2\nexit 3\n' >"$scratch/bin/cmake"
