@@ -17,12 +17,14 @@ stamp=$out/.osoby-release
 cd "$root"
 umask 022
 export LC_ALL=C TZ=UTC
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 
 refuse() {
     echo "release/make.sh: $*" >&2
     exit 1
 }
+# The release names its commit and takes its time from it.
+head=$(git rev-parse 'HEAD^{commit}') || refuse "$root is not a git checkout that git can read here"
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 
 # The folder: never one that holds anything this script did not put there.
 [[ $out != / ]] || refuse "refusing to make the release in /"
@@ -33,7 +35,8 @@ if [[ -d $out && ! -f $stamp && -n $(ls -A "$out") ]]; then
     refuse "refusing $out: it is not empty and release/make.sh did not make it (no .osoby-release); name an empty or new folder"
 fi
 # The release says which commit it is made from, so it is made from that commit only.
-if [[ -n $(git status --porcelain --untracked-files=no) ]]; then
+changes=$(git status --porcelain --untracked-files=no) || refuse "git cannot read the state of $root"
+if [[ -n $changes ]]; then
     refuse "refusing to make a release from a tree with uncommitted changes:"$'\n'"$(git status --short --untracked-files=no)"
 fi
 # Debian 12's glibc, 2.36: a program built against a newer one may need its newer symbols.
@@ -47,7 +50,7 @@ fi
 
 version=$(sed -n 's/^project(osoby VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 [[ $version =~ ^[0-9]+(\.[0-9]+){0,3}$ ]] || refuse "CMakeLists.txt's project() gives no version ('$version')"
-commit=$(git rev-parse 'HEAD^{commit}')
+commit=$head
 windows_names=(osoby-$version-windows-x86.zip osoby-$version-windows-x64.zip)
 linux_name=osoby-$version-linux-x86_64
 deb_name=osoby_${version}_amd64.deb
