@@ -42,11 +42,16 @@ for key in 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' '>PerMon
     has "$manifest" "$key" "the manifest lacks $key"
 done
 
-# The version information's texts are UTF-16; one per line once converted.
+# The version information's texts are UTF-16; once converted, each key on a
+# line of its own after its header's bytes (the last \x01), its value on the
+# next line that is not empty.
 strings=$(wrestool -x --raw --type=16 "$exe" | iconv -f UTF-16LE -t UTF-8 -c | tr '\0' '\n')
-for value in $'FileDescription\nUkázka objektu osoby' $'ProductName\nOsoby' $'FileVersion\n'"$version" \
+value_of() { awk -v key=$'\x01'"$1" 'found && NF { print; exit } substr($0, length($0) - length(key) + 1) == key { found = 1 }' <<<"$strings"; }
+for pair in $'FileDescription\nUkázka objektu osoby' $'ProductName\nOsoby' $'FileVersion\n'"$version" \
     $'ProductVersion\n'"$version" $'LegalCopyright\n© 2026 autoři programu osoby'; do
-    grep -qzF -- "$value"$'\n' <<<"$strings" || fail "the version information lacks ${value//$'\n'/ = }"
+    key=${pair%%$'\n'*} value=${pair#*$'\n'}
+    actual=$(value_of "$key")
+    [[ $actual == "$value" ]] || fail "the version information's $key is '$actual', not '$value'"
 done
 
 # The numbers Explorer shows, every part of the version, padded to four.
