@@ -35,16 +35,17 @@ enum class Output { Pipe, DevFull, Closed, PipeClosedByReader };
 // In a forked child: runs the program, which must end within 10 s. A run
 // that hangs is ended by SIGALRM, which the test reports, instead of
 // hanging the test.
-[[noreturn]] void ExecProgram(const char* program = OSOBY_EXECUTABLE)
+[[noreturn]] void ExecProgram(const char* program = OSOBY_EXECUTABLE, const char* argument = nullptr)
 {
     ::alarm(10);
-    ::execl(program, program, static_cast<char*>(nullptr));
+    ::execl(program, program, argument, static_cast<char*>(nullptr));
     std::perror(program);
     ::_exit(127);
 }
 
-// Runs the program with no input and its standard output as asked.
-Outcome RunProgram(Output output)
+// Runs the program with no input, its standard output as asked, and the
+// command line argument if any.
+Outcome RunProgram(Output output, const char* argument)
 {
     int out[2];
     int err[2];
@@ -75,7 +76,7 @@ Outcome RunProgram(Output output)
         // The terminal box, even when the tests run on a desktop.
         ::unsetenv("DISPLAY");
         ::unsetenv("WAYLAND_DISPLAY");
-        ExecProgram();
+        ExecProgram(OSOBY_EXECUTABLE, argument);
     }
     ::close(out[1]);
     ::close(err[1]);
@@ -112,19 +113,29 @@ TEST(EndToEnd, RunsThroughWithNoInputOrEndsWithAReportAndAnExitCode)
 {
     RequireTodayAfter1999();
     const std::string failed = "osoby: operace ZobrazVse osoby A selhala: ";
+    const std::string refused = "osoby: neznámý argument „";
+    const std::string help = "Použití: osoby [--help | --version]\n\nUkázka objektu osoby: zobrazí";
     struct Case {
         Output output;
-        std::string out;
+        std::string out;  // the help is checked by its start
         std::string err;
         int exit_code;
+        const char* argument = nullptr;
     };
-    for (const Case& run : {Case{Output::Pipe, kPlainLines, "", 0},
-                            Case{Output::DevFull, "", failed + "No space left on device (errno 28)\n", 1},
-                            Case{Output::Closed, "", failed + "Bad file descriptor (errno 9)\n", 1},
-                            Case{Output::PipeClosedByReader, "", failed + "Broken pipe (errno 32)\n", 1}}) {
+    for (const Case& run :
+         {Case{Output::Pipe, kPlainLines, "", 0},
+          Case{Output::DevFull, "", failed + "No space left on device (errno 28)\n", 1},
+          Case{Output::Closed, "", failed + "Bad file descriptor (errno 9)\n", 1},
+          Case{Output::PipeClosedByReader, "", failed + "Broken pipe (errno 32)\n", 1},
+          Case{Output::Pipe, "osoby " OSOBY_VERSION "\n", "", 0, "--version"},
+          Case{Output::Pipe, help, "", 0, "--help"},
+          Case{Output::DevFull, "", "osoby: výpis selhal: No space left on device\n", 1, "--version"},
+          Case{Output::Pipe, "", refused + "--versionx“; nápovědu vypíše osoby --help\n", 2, "--versionx"},
+          Case{Output::Pipe, "", refused + "-^[[2J<U+202E>“; nápovědu vypíše osoby --help\n", 2, "-\x1b[2J\u202e"},
+          Case{Output::Pipe, "", refused + "“; nápovědu vypíše osoby --help\n", 2, ""}}) {
         SCOPED_TRACE(run.err);
-        const Outcome outcome = RunProgram(run.output);
-        EXPECT_EQ(outcome.out, run.out);
+        const Outcome outcome = RunProgram(run.output, run.argument);
+        EXPECT_EQ(run.out == help ? outcome.out.substr(0, help.size()) : outcome.out, run.out);
         EXPECT_EQ(outcome.err, run.err);
         ASSERT_TRUE(WIFEXITED(outcome.status)) << "killed by signal " << WTERMSIG(outcome.status);
         EXPECT_EQ(WEXITSTATUS(outcome.status), run.exit_code);

@@ -5,9 +5,11 @@
 # resources (manifest, version information, icon in every size). Prints one
 # line with its format and size. Needs objdump for the target and icoutils.
 #   inspect_exe.sh OSOBY_EXE OBJDUMP FORMAT VERSION [MAX_BYTES]
-#   FORMAT: pei-i386 or pei-x86-64; VERSION as in its version information
+#   FORMAT: pei-i386 or pei-x86-64; VERSION as project() gives it (1.0.1)
 set -euo pipefail
 exe=$1 objdump=$2 format=$3 version=$4 max_bytes=${5:-}
+# An empty version would match any version information.
+[[ $version =~ ^[0-9]+(\.[0-9]+){0,3}$ ]] || { echo "FAIL: the expected version is '$version', not 1 to 4 numbers" >&2; exit 2; }
 export LC_ALL=C.UTF-8 TZ=UTC
 failures=0
 fail() {
@@ -40,11 +42,28 @@ for key in 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' '>PerMon
     has "$manifest" "$key" "the manifest lacks $key"
 done
 
-# The version information's texts are UTF-16; one per line once converted.
+# The version information's texts are UTF-16; once converted, each key on a
+# line of its own after its header's bytes (the last \x01), its value on the
+# next line that is not empty.
 strings=$(wrestool -x --raw --type=16 "$exe" | iconv -f UTF-16LE -t UTF-8 -c | tr '\0' '\n')
-for value in $'FileDescription\nUkázka objektu osoby' $'ProductName\nOsoby' $'FileVersion\n'"$version" \
+value_of() { awk -v key=$'\x01'"$1" 'found && NF { print; exit } substr($0, length($0) - length(key) + 1) == key { found = 1 }' <<<"$strings"; }
+for pair in $'FileDescription\nUkázka objektu osoby' $'ProductName\nOsoby' $'FileVersion\n'"$version" \
     $'ProductVersion\n'"$version" $'LegalCopyright\n© 2026 autoři programu osoby'; do
-    grep -qzF -- "$value"$'\n' <<<"$strings" || fail "the version information lacks ${value//$'\n'/ = }"
+    key=${pair%%$'\n'*} value=${pair#*$'\n'}
+    actual=$(value_of "$key")
+    [[ $actual == "$value" ]] || fail "the version information's $key is '$actual', not '$value'"
+done
+
+# The numbers Explorer shows, every part of the version, padded to four.
+IFS=. read -r -a parts <<<"$version.0.0.0"
+numbers=${parts[0]}.${parts[1]}.${parts[2]}.${parts[3]}
+fixed=$(wrestool -x --raw --type=16 "$exe" | od -An -tx1 -v | tr -d ' \n')
+fixed=${fixed#*bd04effe} # VS_FIXEDFILEINFO's signature, then its version, the file's and the product's
+le32() { echo $((16#${1:6:2}${1:4:2}${1:2:2}${1:0:2})); }
+for at in 8 24; do
+    high=$(le32 "${fixed:at:8}") low=$(le32 "${fixed:at+8:8}")
+    actual=$((high >> 16)).$((high & 65535)).$((low >> 16)).$((low & 65535))
+    [[ $actual == "$numbers" ]] || fail "the version numbers are $actual, not $numbers"
 done
 
 icon=$(mktemp)
