@@ -154,40 +154,34 @@ protected:
     void SetUp() override
     {
         DesktopDialog::SetUp();
-        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-        tcp_ = Listening(&address, sizeof address);
-        socklen_t length = sizeof address;
-        ASSERT_EQ(::getsockname(tcp_, reinterpret_cast<sockaddr*>(&address), &length), 0);
-        ASSERT_GT(ntohs(address.sin_port), 6000);
-        t_ = std::to_string(ntohs(address.sin_port) - 6000);
-        l_ = std::to_string(std::stoi(t_) + 1);
-        f_ = std::to_string(std::stoi(t_) + 2);
-        sockaddr_in other = address;
-        other.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1);
-        sockaddr_in6 v6{AF_INET6, address.sin_port, 0, in6addr_loopback, 0};
-        sockaddr_un local{AF_UNIX, "\0/tmp/.X11-unix/X"};  // abstract
-        l_.copy(local.sun_path + 17, l_.size());
-        sockaddr_un wayland{AF_UNIX, {}};
-        (folder_ + "/wayland-7").copy(wayland.sun_path, sizeof wayland.sun_path - 1);
-        ("/tmp/.X11-unix/X" + f_).copy(file_.sun_path, sizeof file_.sun_path - 1);
+        sockaddr_in ipv4{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        tcp_ = Listening(&ipv4, sizeof ipv4);
+        socklen_t length = sizeof ipv4;
+        ASSERT_EQ(::getsockname(tcp_, reinterpret_cast<sockaddr*>(&ipv4), &length), 0);
+        ASSERT_GT(ntohs(ipv4.sin_port), 6000);
+        const int t = ntohs(ipv4.sin_port) - 6000;
+        t_ = std::to_string(t);
+        l_ = std::to_string(t + 1);
+        f_ = std::to_string(t + 2);
+        sockaddr_in6 ipv6{AF_INET6, ipv4.sin_port, 0, in6addr_loopback, 0};
+        tcp6_ = Listening(&ipv6, sizeof ipv6);  // -1 where this machine has no IPv6: its rows are left out
+        ipv4.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1);
+        tcp_other_ = Listening(&ipv4, sizeof ipv4);
         ::mkdir("/tmp/.X11-unix", 01777);
-        ::unlink(file_.sun_path);
-        tcp_other_ = Listening(&other, sizeof other);
-        tcp6_ = Listening(&v6, sizeof v6);  // -1 where this machine has no IPv6: its rows are left out
-        local_ = Listening(&local, sizeof(sa_family_t) + 17 + l_.size());
-        wayland_ = Listening(&wayland, sizeof wayland);
-        file_socket_ = Listening(&file_, sizeof file_);
+        ::unlink(("/tmp/.X11-unix/X" + f_).c_str());
+        local_ = Listening(std::string(1, '\0') + "/tmp/.X11-unix/X" + l_);
+        file_socket_ = Listening("/tmp/.X11-unix/X" + f_);
+        wayland_ = Listening(folder_ + "/wayland-7");
         ASSERT_TRUE(tcp_ >= 0 && tcp_other_ >= 0 && local_ >= 0 && wayland_ >= 0 && file_socket_ >= 0);
         ASSERT_EQ(::gethostname(host_, sizeof host_ - 1), 0);
-        ::mkdir((folder_ + "/home").c_str(), 0700);
-        ASSERT_EQ(::mkfifo((folder_ + "/fifo").c_str(), 0600), 0);
+        ASSERT_EQ(::mkdir((folder_ + "/home").c_str(), 0700) | ::mkfifo((folder_ + "/fifo").c_str(), 0600), 0);
     }
     void TearDown() override
     {
         for (const int listener : {tcp_, tcp_other_, tcp6_, local_, wayland_, file_socket_}) {
             ::close(listener);
         }
-        ::unlink(file_.sun_path);
+        ::unlink(("/tmp/.X11-unix/X" + f_).c_str());
         DesktopDialog::TearDown();
     }
 
@@ -195,11 +189,14 @@ protected:
     {
         const auto* name = static_cast<const sockaddr*>(address);
         const int fd = ::socket(name->sa_family, SOCK_STREAM, 0);
-        if (::bind(fd, name, static_cast<socklen_t>(size)) == 0 && ::listen(fd, 1) == 0) {
-            return fd;
-        }
-        ::close(fd);
-        return -1;
+        return ::bind(fd, name, static_cast<socklen_t>(size)) == 0 && ::listen(fd, 1) == 0 ? fd : (::close(fd), -1);
+    }
+    // A local socket's; an abstract one where `path` begins with '\0'.
+    static int Listening(const std::string& path)
+    {
+        sockaddr_un address{AF_UNIX, {}};
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        return Listening(&address, offsetof(sockaddr_un, sun_path) + path.size() + (path[0] == '\0' ? 0 : 1));
     }
 
     // An Xauthority entry: family, then counted address, display, name and data.
@@ -222,9 +219,10 @@ protected:
         }
         const bool in_home = row.cookies == kInHome || row.cookies == kXauthorityEmpty;
         const std::string wrong = Cookie("", "", "\xFF\xFF", "MIT-MAGIC-COOKIE-1", "wrong cookie 16B");
-        const std::string xauthority = folder_ + "/Xauthority", fifo = folder_ + "/fifo";
+        const std::string xauthority = folder_ + "/Xauthority", fifo = folder_ + "/fifo", home = folder_ + "/home";
         std::ofstream(xauthority) << (in_home ? wrong : row.entries);
-        std::ofstream(folder_ + "/home/.Xauthority") << (in_home ? row.entries : wrong);
+        std::ofstream(home + "/.Xauthority") << (in_home ? row.entries : wrong);
+        const char* const variable[] = {xauthority.c_str(), nullptr, "", nullptr, fifo.c_str()};  // by Cookies
         int done[2];
         ASSERT_EQ(::pipe(done), 0);
         std::thread server([&row, this, &done, &fifo] {
@@ -243,8 +241,8 @@ protected:
             }
             const bool cookie = std::string_view(request, sizeof request).find("right cookie 16B") != std::string::npos;
             const std::uint32_t sync[3] = {1, 12 << 16, 2};  // all a compositor answers here
-            const std::string one_screen =
-                std::string(1, '\x01') + std::string(27, '\0') + '\x01' + std::string(3, '\0');
+            std::string one_screen(32, '\0');
+            one_screen[0] = one_screen[28] = '\x01';
             const std::string reply = row.reply == "\x01" ? (cookie ? one_screen : std::string(1, '\0'))
                                       : row.listener == wayland_ && std::memcmp(request, sync, sizeof sync) != 0
                                           ? ""
@@ -257,11 +255,7 @@ protected:
         });
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(DisplayAnswers({row.display.c_str(), row.x_display.c_str(), folder_.c_str(), nullptr, nullptr,
-                                  row.cookies == kInXauthority      ? xauthority.c_str()
-                                  : row.cookies == kFifo            ? fifo.c_str()
-                                  : row.cookies == kXauthorityEmpty ? ""
-                                                                    : nullptr,
-                                  row.cookies == kNoFile ? nullptr : (folder_ + "/home").c_str()}),
+                                  variable[row.cookies], row.cookies == kNoFile ? nullptr : home.c_str()}),
                   row.answers);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
         static_cast<void>(::write(done[1], "", 1) == 1);
@@ -272,7 +266,6 @@ protected:
 
     int tcp_ = -1, tcp_other_ = -1, tcp6_ = -1, local_ = -1, wayland_ = -1, file_socket_ = -1;
     std::string t_, l_, f_;  // display numbers: only on TCP, only on the abstract socket, only in the file system
-    sockaddr_un file_{AF_UNIX, {}};
     char host_[256] = {};
 };
 
@@ -323,7 +316,6 @@ TEST_F(DisplayProbe, TheCookieSentIsTheOneXClientsSend)
              Case{x, local_, "\x01", false, Cookie("1" + l_)},
              Case{":0" + l_, local_, "\x01", true, Cookie(l_)},  // the display's number, not its text
              Case{x, local_, "\x01", false, Cookie(l_, "", local, mit, "wrong cookie 16B") + Cookie(l_)},  // the first
-             Case{x, local_, "\x01", true, Cookie("1" + l_, "", local, mit, "wrong cookie 16B") + Cookie(l_)},
              Case{x, local_, "\x01", false, Cookie(l_, "", local, xdm) + Cookie(l_)},  // XDM-AUTHORIZATION-1 first,
              Case{x, local_, "\x01", false, Cookie(l_) + Cookie(l_, "", local, xdm)},  // wherever it is,
              Case{x, local_, "\x01", true, Cookie("1" + l_, "", local, xdm) + Cookie(l_)},         // for this display
@@ -349,7 +341,6 @@ TEST_F(DisplayProbe, DisplayNamesAreReadAsXClientsReadThem)
              {":" + l_ + ".0", local_, true},
              {":" + l_ + ".1", local_, false},  // a screen the server does not have
              {":" + l_ + ".x", local_, false},
-             {":" + l_ + ".", local_, false},
              {":0" + l_, local_, true},
              {":+" + l_, local_, true},
              {":" + l_ + "x", local_, false},
@@ -378,6 +369,7 @@ TEST_F(DesktopDialog, AHostNameIsLookedUpWithinTheDeadline)
 {
     const std::string resolv = folder_ + "/resolv.conf";
     std::ofstream(resolv) << "nameserver 127.0.0.1\noptions timeout:10 attempts:3\n";
+    const auto start = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
     if (child == 0) {
         ::alarm(8);  // a lookup that is waited for ends here
@@ -392,23 +384,20 @@ TEST_F(DesktopDialog, AHostNameIsLookedUpWithinTheDeadline)
             ::bind(silent, reinterpret_cast<sockaddr*>(&name_server), sizeof name_server) != 0) {
             ::_exit(2);
         }
-        const auto start = std::chrono::steady_clock::now();
-        const bool answers = DisplayAnswers({nullptr, "x.osoby.test:0", nullptr, nullptr, nullptr});
-        const bool late = std::chrono::steady_clock::now() - start > std::chrono::seconds(3);
         char query[512];
-        ::_exit(answers                                                  ? 3
-                : ::recv(silent, query, sizeof query, MSG_DONTWAIT) <= 0 ? 4
-                : late                                                   ? 5
-                : ::waitpid(-1, nullptr, WNOHANG) != -1                  ? 6
-                                                                         : 0);
+        ::_exit(DisplayAnswers({nullptr, "x.osoby.test:0", nullptr, nullptr, nullptr}) ? 3
+                : ::recv(silent, query, sizeof query, MSG_DONTWAIT) <= 0               ? 4
+                : ::waitpid(-1, nullptr, WNOHANG) != -1                                ? 5
+                                                                                       : 0);
     }
     int status = -1;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 2) {
         GTEST_SKIP() << "This machine gives a test no namespaces of its own";
     }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status), 0)
-        << "3: it answered, 4: no name server was asked, 5: late, 6: the lookup left a process; -14: it hung";
+        << "3: it answered, 4: no name server was asked, 5: the lookup left a process; -14: it hung";
 }
 
 TEST_F(DesktopDialog, EachZenityGetsArgumentsItTakes)
