@@ -292,9 +292,10 @@ bool XServerAccepts(int fd, const Session& session, const sockaddr* server, int 
         ::close(fd);
         return false;
     }
-    // XDM-AUTHORIZATION-1's data is a key to encrypt a time stamp with,
-    // which is not done here: the name alone is sent, which a server lets in
-    // only where its host list does, as it would let in the X client.
+    // XDM-AUTHORIZATION-1's data is a DES key to encrypt a time stamp with,
+    // which is not done here: the name alone is sent. A server that would
+    // refuse the X client refuses this too (unless its host list lets anyone
+    // in); one that would take it may refuse this, and the terminal does.
     const std::string_view data = auth->name == kMagicCookie ? std::string_view(auth->data) : "";
     std::string setup{'B', '\0', '\0', '\x0b', '\0', '\0'};
     for (const std::size_t size : {auth->name.size(), data.size(), std::size_t{0}}) {
