@@ -311,8 +311,8 @@ TEST_F(DisplayProbe, TheCookieSentIsTheOneXClientsSend)
              Case{x, local_, "\x01", false, Cookie(l_), kNoFile},           // neither set
              Case{x, local_, "\x01", false, Cookie(l_), kFifo},             // no regular file, and not waited for
              Case{x, local_, "\x01", false, Cookie(l_, "other-host")},
-             Case{x, local_, "\x01", true, Cookie(l_, "", "\xFF\xFF")},  // any host
-             Case{x, local_, "\x01", true, Cookie("")},                  // any display
+             Case{x, local_, "\x01", true, Cookie(l_, "other-host", "\xFF\xFF")},  // any host
+             Case{x, local_, "\x01", true, Cookie("")},                            // any display
              Case{x, local_, "\x01", false, Cookie("1" + l_)},
              Case{":0" + l_, local_, "\x01", true, Cookie(l_)},  // the display's number, not its text
              Case{x, local_, "\x01", false, Cookie(l_, "", local, mit, "wrong cookie 16B") + Cookie(l_)},  // the first
