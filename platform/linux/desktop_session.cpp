@@ -360,7 +360,9 @@ std::vector<Address> Resolve(const std::string& host, const std::string& port, c
         }
     }
     std::vector<Address> addresses(got == 0 ? records.size() / sizeof(Address) : 0);
-    std::memcpy(addresses.data(), records.data(), addresses.size() * sizeof(Address));
+    if (!addresses.empty()) {  // an empty vector's data() may be null, which memcpy may not take
+        std::memcpy(addresses.data(), records.data(), addresses.size() * sizeof(Address));
+    }
     return addresses;
 }
 
