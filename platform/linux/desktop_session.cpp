@@ -320,6 +320,9 @@ struct Address {
 // made here could not be cut short. None where the lookup fails or is late.
 std::vector<Address> Resolve(const std::string& host, const std::string& port, const addrinfo& hints, Deadline deadline)
 {
+    // Room for 16 addresses, made before the child is: nothing may throw
+    // while it runs, which would leave it running.
+    std::vector<Address> addresses(16);
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) {
         return {};
@@ -345,13 +348,14 @@ std::vector<Address> Resolve(const std::string& host, const std::string& port, c
     if (out >= 0) {
         ::close(out);
     }
-    std::string records;
-    char piece[sizeof(Address) * 4];
+    const std::size_t room = addresses.size() * sizeof(Address);
+    std::size_t size = 0;
     ssize_t got = -1;
     // A pipe whose writer is gone reads as POLLHUP alone, without POLLIN.
-    while (child > 0 && Ready(in.get(), POLLIN | POLLHUP, deadline) &&
-           ((got = ::read(in.get(), piece, sizeof piece)) > 0 || (got < 0 && errno == EINTR))) {
-        records.append(piece, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    while (child > 0 && size < room && Ready(in.get(), POLLIN | POLLHUP, deadline) &&
+           ((got = ::read(in.get(), reinterpret_cast<char*>(addresses.data()) + size, room - size)) > 0 ||
+            (got < 0 && errno == EINTR))) {
+        size += static_cast<std::size_t>(std::max<ssize_t>(got, 0));
     }
     if (child > 0) {
         // Gone already where it answered in time; ended here where it did not.
@@ -359,10 +363,7 @@ std::vector<Address> Resolve(const std::string& host, const std::string& port, c
         while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
         }
     }
-    std::vector<Address> addresses(got == 0 ? records.size() / sizeof(Address) : 0);
-    if (!addresses.empty()) {  // an empty vector's data() may be null, which memcpy may not take
-        std::memcpy(addresses.data(), records.data(), addresses.size() * sizeof(Address));
-    }
+    addresses.resize(got == 0 || size == room ? size / sizeof(Address) : 0);
     return addresses;
 }
 
