@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <fcntl.h>
 #include <netdb.h>
@@ -17,6 +19,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/posix/fd_io.h"
@@ -144,102 +147,240 @@ std::string Reply(int fd, std::string_view request, std::size_t size, Deadline d
     return reply;
 }
 
-// The whole of a small file (its first MiB); empty where it cannot be read.
-std::string FileText(const std::string& path)
-{
-    const int fd = posix::AboveStandardStreams(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd < 0) {
-        return {};
+// A descriptor this probe opened, closed however the function is left.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) noexcept : fd_(fd) {}
+    ~Descriptor()
+    {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
     }
-    std::string text = posix::FileContents(fd, 1 << 20);
-    ::close(fd);
-    return text;
-}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const noexcept { return fd_; }
+
+private:
+    int fd_;
+};
 
 unsigned BigEndian16(std::string_view bytes)
 {
     return static_cast<unsigned char>(bytes[0]) << 8 | static_cast<unsigned char>(bytes[1]);
 }
 
-// The user's MIT-MAGIC-COOKIE-1 for X display `number` on the server at
-// `server` (null for a local socket), as X clients find it in XAUTHORITY or
-// ~/.Xauthority; empty where none matches. Each entry there is a 16-bit
-// family, then the address, display number, authorisation name and data,
-// each a 16-bit length and its bytes, all big-endian. A local socket or a
-// loopback address is named by this machine's host name, any other by its
-// address's bytes.
-std::string XCookie(const Session& session, const sockaddr* server, std::string_view number)
+// An Xauthority entry: a 16-bit family, then the address, display number,
+// authorisation name and data, each a 16-bit length and its bytes, all
+// big-endian.
+struct XAuthEntry {
+    unsigned family = 0;
+    std::string_view address, number, name, data;
+};
+
+// The entry at the front of `rest`, taken off it; none where it is not whole.
+std::optional<XAuthEntry> TakeEntry(std::string_view& rest)
+{
+    XAuthEntry entry;
+    std::string_view left = rest;
+    if (left.size() < 2) {
+        return std::nullopt;
+    }
+    entry.family = BigEndian16(left);
+    left.remove_prefix(2);
+    for (std::string_view* field : {&entry.address, &entry.number, &entry.name, &entry.data}) {
+        if (left.size() < 2 || left.size() < 2 + BigEndian16(left)) {
+            return std::nullopt;
+        }
+        *field = left.substr(2, BigEndian16(left));
+        left.remove_prefix(2 + field->size());
+    }
+    rest = left;
+    return entry;
+}
+
+constexpr std::string_view kXdmAuthorization = "XDM-AUTHORIZATION-1", kMagicCookie = "MIT-MAGIC-COOKIE-1";
+
+// The authorisation an X client sends: its name (empty for none) and data.
+struct XAuth {
+    std::string name, data;
+};
+
+// The authorisation X clients send to the server at `server` (null for a
+// local socket) for display `number`, as libXau and libxcb choose it: from
+// the file XAUTHORITY names wherever it is set (set but empty, it names no
+// file), else ~/.Xauthority; among the entries for this server (of any host,
+// or of its family and address) and this display (or any), the first
+// XDM-AUTHORIZATION-1 one, else the first MIT-MAGIC-COOKIE-1 one, as Debian's
+// libxcb ranks them; other names are skipped. A local socket and 127.0.0.1,
+// also mapped into IPv6, are named by this machine's host name; any other
+// address by its bytes. None where the file is not read by the deadline.
+std::optional<XAuth> XAuthFor(const Session& session, const sockaddr* server, int number, Deadline deadline)
 {
     constexpr unsigned kInternet = 0, kInternet6 = 6, kLocal = 256, kWild = 65535;
-    const std::string file = FileText(IsSet(session.xauthority) ? std::string(session.xauthority)
-                                      : IsSet(session.home)     ? std::string(session.home) + "/.Xauthority"
-                                                                : std::string());
     unsigned family = kLocal;
     std::string address;
-    const auto* in = reinterpret_cast<const sockaddr_in*>(server);
     const auto* in6 = reinterpret_cast<const sockaddr_in6*>(server);
-    if (server != nullptr && server->sa_family == AF_INET && ntohl(in->sin_addr.s_addr) >> 24 != 127) {
-        family = kInternet;
-        address.assign(reinterpret_cast<const char*>(&in->sin_addr), sizeof in->sin_addr);
-    } else if (server != nullptr && server->sa_family == AF_INET6 && !IN6_IS_ADDR_LOOPBACK(&in6->sin6_addr)) {
-        family = kInternet6;
-        address.assign(reinterpret_cast<const char*>(&in6->sin6_addr), sizeof in6->sin6_addr);
-    } else {
+    if (server != nullptr && server->sa_family == AF_INET6 && !IN6_IS_ADDR_V4MAPPED(&in6->sin6_addr)) {
+        if (!IN6_IS_ADDR_LOOPBACK(&in6->sin6_addr)) {
+            family = kInternet6;
+            address.assign(reinterpret_cast<const char*>(&in6->sin6_addr), sizeof in6->sin6_addr);
+        }
+    } else if (server != nullptr && server->sa_family != AF_UNIX) {
+        const char* ipv4 = server->sa_family == AF_INET6
+                               ? reinterpret_cast<const char*>(&in6->sin6_addr) + 12
+                               : reinterpret_cast<const char*>(&reinterpret_cast<const sockaddr_in*>(server)->sin_addr);
+        if (std::string_view(ipv4, 4) != std::string_view("\x7F\0\0\x01", 4)) {
+            family = kInternet;
+            address.assign(ipv4, 4);
+        }
+    }
+    if (family == kLocal) {
         char host[256] = {};
         address = ::gethostname(host, sizeof host - 1) == 0 ? host : "";
     }
-    std::string_view rest = file;
-    // One counted field, taken off the front; false where the file ends first.
-    const auto next = [&rest](std::string_view& field) {
-        if (rest.size() < 2 || rest.size() < 2 + BigEndian16(rest)) {
-            return false;
+    const std::string path = session.xauthority != nullptr ? std::string(session.xauthority)
+                             : session.home != nullptr     ? std::string(session.home) + "/.Xauthority"
+                                                           : std::string();
+    // Opened without waiting, which a FIFO there would do until a writer
+    // came, and read only where it is a regular file, never a device.
+    const Descriptor file(posix::AboveStandardStreams(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)));
+    struct stat status {};
+    if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return XAuth{};
+    }
+    const std::string number_text = std::to_string(number);
+    XAuth found;
+    // Read a piece at a time, of a file of any size, holding at most one
+    // entry (up to 256 KiB) and a piece.
+    std::string pending;
+    char piece[16384];
+    for (ssize_t got = 1; got != 0;) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return std::nullopt;
         }
-        field = rest.substr(2, BigEndian16(rest));
-        rest.remove_prefix(2 + field.size());
-        return true;
-    };
-    while (rest.size() >= 2) {
-        const unsigned entry_family = BigEndian16(rest);
-        rest.remove_prefix(2);
-        std::string_view host, display, name, data;
-        if (!(next(host) && next(display) && next(name) && next(data))) {
+        got = ::read(file.get(), piece, sizeof piece);
+        if (got < 0 && errno != EINTR) {
             break;
         }
-        if ((entry_family == kWild || (entry_family == family && host == address)) &&
-            (display.empty() || display == number) && name == "MIT-MAGIC-COOKIE-1") {
-            return std::string(data);
+        pending.append(piece, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        std::string_view rest = pending;
+        for (std::optional<XAuthEntry> entry; (entry = TakeEntry(rest));) {
+            if ((entry->family == kWild || (entry->family == family && entry->address == address)) &&
+                (entry->number.empty() || entry->number == number_text) &&
+                (entry->name == kXdmAuthorization || (entry->name == kMagicCookie && found.name.empty()))) {
+                found = {std::string(entry->name), std::string(entry->data)};
+                if (entry->name == kXdmAuthorization) {
+                    return found;
+                }
+            }
         }
+        pending.erase(0, pending.size() - rest.size());
     }
-    return {};
+    return found;
 }
 
-// Whether the X server connected at `fd` accepts this client: its answer to
-// the connection setup (big-endian, protocol 11.0, with the user's cookie
-// where there is one) begins with Success (1), not Failed (0) or
-// Authenticate (2). Closes `fd`.
-bool XServerAccepts(int fd, const Session& session, const sockaddr* server, std::string_view number, Deadline deadline)
+// Whether the X server connected at `fd` accepts this client on `screen`:
+// its answer to the connection setup (big-endian, protocol 11.0, with the
+// authorisation X clients send) begins with Success (1), not Failed (0) or
+// Authenticate (2), and counts the screen among its roots (byte 28). Closes
+// `fd`.
+bool XServerAccepts(int fd, const Session& session, const sockaddr* server, int number, int screen, Deadline deadline)
 {
-    const std::string cookie = XCookie(session, server, number);
-    const std::string_view name = cookie.empty() ? "" : "MIT-MAGIC-COOKIE-1";
+    const std::optional<XAuth> auth = XAuthFor(session, server, number, deadline);
+    if (!auth) {
+        ::close(fd);
+        return false;
+    }
+    // XDM-AUTHORIZATION-1's data is a DES key to encrypt a time stamp with,
+    // which is not done here: the name alone is sent. A server that would
+    // refuse the X client refuses this too (unless its host list lets anyone
+    // in); one that would take it may refuse this, and the terminal does.
+    const std::string_view data = auth->name == kMagicCookie ? std::string_view(auth->data) : "";
     std::string setup{'B', '\0', '\0', '\x0b', '\0', '\0'};
-    for (const std::size_t size : {name.size(), cookie.size(), std::size_t{0}}) {
+    for (const std::size_t size : {auth->name.size(), data.size(), std::size_t{0}}) {
         setup += {static_cast<char>(size >> 8), static_cast<char>(size & 0xFF)};
     }
-    for (const std::string_view field : {name, std::string_view(cookie)}) {
+    for (const std::string_view field : {std::string_view(auth->name), data}) {
         setup.append(field).append((4 - field.size() % 4) % 4, '\0');
     }
-    return Reply(fd, setup, 1, deadline) == "\x01";
+    const std::string reply = Reply(fd, setup, 29, deadline);
+    return reply.size() == 29 && reply[0] == '\x01' && screen >= 0 && screen < static_cast<unsigned char>(reply[28]);
 }
 
-// An X display as X clients read it: "[protocol/][host]:number[.screen]".
-// The protocol "unix", no host or the host "unix" is this machine's socket,
-// in the abstract namespace or the file system (X servers listen on both);
-// any other host is reached over TCP ("tcp", "inet" for IPv4 only, "inet6"
-// for IPv6 only, or none), at port 6000 + number.
+// A stream address as getaddrinfo gives it.
+struct Address {
+    sockaddr_storage storage;
+    socklen_t length;
+};
+
+// The addresses getaddrinfo gives for `host`, looked up in a child process
+// that is ended at the deadline: a silent name server holds the lookup for
+// as long as resolv.conf's timeouts add up to (30 s with three), and a call
+// made here could not be cut short. None where the lookup fails or is late.
+std::vector<Address> Resolve(const std::string& host, const std::string& port, const addrinfo& hints, Deadline deadline)
+{
+    // Room for 16 addresses, made before the child is: nothing may throw
+    // while it runs, which would leave it running.
+    std::vector<Address> addresses(16);
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        return {};
+    }
+    const Descriptor in(posix::AboveStandardStreams(ends[0]));
+    const int out = posix::AboveStandardStreams(ends[1]);
+    const pid_t child = in.get() < 0 || out < 0 ? -1 : ::fork();
+    if (child == 0) {
+        // The program runs one thread here (its tests add servers, which
+        // hold no lock the lookup needs), so the child may look up.
+        addrinfo* found = nullptr;
+        for (const addrinfo* address = ::getaddrinfo(host.c_str(), port.c_str(), &hints, &found) == 0 ? found : nullptr;
+             address != nullptr; address = address->ai_next) {
+            Address record{};
+            if (address->ai_addrlen <= sizeof record.storage) {
+                std::memcpy(&record.storage, address->ai_addr, address->ai_addrlen);
+                record.length = address->ai_addrlen;
+                static_cast<void>(::write(out, &record, sizeof record));  // one missing, the parent reads fewer
+            }
+        }
+        ::_exit(0);
+    }
+    if (out >= 0) {
+        ::close(out);
+    }
+    const std::size_t room = addresses.size() * sizeof(Address);
+    std::size_t size = 0;
+    ssize_t got = -1;
+    // A pipe whose writer is gone reads as POLLHUP alone, without POLLIN.
+    while (child > 0 && size < room && Ready(in.get(), POLLIN | POLLHUP, deadline) &&
+           ((got = ::read(in.get(), reinterpret_cast<char*>(addresses.data()) + size, room - size)) > 0 ||
+            (got < 0 && errno == EINTR))) {
+        size += static_cast<std::size_t>(std::max<ssize_t>(got, 0));
+    }
+    if (child > 0) {
+        // Gone already where it answered in time; ended here where it did not.
+        ::kill(child, SIGKILL);
+        while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    addresses.resize(got == 0 || size == room ? size / sizeof(Address) : 0);
+    return addresses;
+}
+
+// An X display as X clients read it (libxcb's reading, which Xlib and so
+// GTK use): "[protocol/]host:number[.screen]", split at the last slash and
+// the last colon, each number as strtoul reads it (leading blanks, a sign,
+// leading zeros). The protocol "unix", no host or the host "unix" is this
+// machine's socket, in the abstract namespace or the file system (X servers
+// listen on both), and with neither protocol nor host, TCP on localhost
+// after them; any other host is reached over TCP (protocol "tcp", "inet",
+// "inet6" or none) at port 6000 + number, an IPv6 address in brackets too.
+// Xlib refuses a screen the server does not have.
 bool XDisplayAnswers(std::string_view display, const Session& session, Deadline deadline)
 {
     std::string_view protocol;
-    if (const std::size_t slash = display.rfind('/'); slash != std::string_view::npos) {
+    const std::size_t slash = display.rfind('/');
+    if (slash != std::string_view::npos) {
         protocol = display.substr(0, slash);
         display.remove_prefix(slash + 1);
     }
@@ -247,38 +388,54 @@ bool XDisplayAnswers(std::string_view display, const Session& session, Deadline 
     if (colon == std::string_view::npos) {
         return false;
     }
-    const std::string_view host = display.substr(0, colon);
-    const std::string_view number = display.substr(colon + 1, display.find('.', colon) - colon - 1);
-    if (number.empty() || number.size() > 5 || number.find_first_not_of("0123456789") != std::string_view::npos) {
+    std::string host(display.substr(0, colon));
+    const std::string numbers(display.substr(colon + 1));
+    char* end = nullptr;
+    // As X clients, the number's unsigned long taken modulo 2^32 into an int.
+    const int number = static_cast<int>(std::strtoul(numbers.c_str(), &end, 10));
+    int screen = 0;
+    if (end == numbers.c_str()) {
         return false;
     }
-    if (protocol == "unix" || host.empty() || host == "unix") {
-        if (!protocol.empty() && protocol != "unix") {
+    if (*end != '\0') {
+        const char* const dot = end + 1;
+        screen = *end == '.' ? static_cast<int>(std::strtoul(dot, &end, 10)) : 0;
+        if (end == dot || *end != '\0') {
             return false;
         }
-        const std::string path = "/tmp/.X11-unix/X" + std::string(number);
+    }
+    if (protocol == "unix" || host.empty() || host == "unix") {
+        if (slash != std::string_view::npos && protocol != "unix") {
+            return false;
+        }
+        const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
         int fd = ConnectLocal(path, true, deadline);
         fd = fd >= 0 ? fd : ConnectLocal(path, false, deadline);
-        return fd >= 0 && XServerAccepts(fd, session, nullptr, number, deadline);
-    }
-    if (!protocol.empty() && protocol != "tcp" && protocol != "inet" && protocol != "inet6") {
+        if (fd >= 0 || slash != std::string_view::npos || !host.empty()) {
+            return fd >= 0 && XServerAccepts(fd, session, nullptr, number, screen, deadline);
+        }
+        host = "localhost";
+    } else if (slash != std::string_view::npos && protocol != "tcp" && protocol != "inet" && protocol != "inet6") {
         return false;
     }
     addrinfo hints{};
-    hints.ai_family = protocol == "inet" ? AF_INET : protocol == "inet6" ? AF_INET6 : AF_UNSPEC;
+    hints.ai_flags = AI_NUMERICSERV;
+    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const std::string port = std::to_string(6000 + std::atoi(std::string(number).c_str()));
-    if (::getaddrinfo(std::string(host).c_str(), port.c_str(), &hints, &found) != 0) {
-        return false;
+    if (host.size() > 1 && host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+        hints.ai_flags |= AI_NUMERICHOST;
+        hints.ai_family = AF_INET6;
     }
-    bool answers = false;
-    for (const addrinfo* address = found; address != nullptr && !answers; address = address->ai_next) {
-        const int fd = Connect(address->ai_addr, address->ai_addrlen, deadline);
-        answers = fd >= 0 && XServerAccepts(fd, session, address->ai_addr, number, deadline);
+    // The port, modulo 2^16 as X clients take it.
+    const std::string port = std::to_string(static_cast<std::uint16_t>(6000u + static_cast<unsigned>(number)));
+    for (const Address& address : Resolve(host, port, hints, deadline)) {
+        const auto* name = reinterpret_cast<const sockaddr*>(&address.storage);
+        if (const int fd = Connect(name, address.length, deadline); fd >= 0) {
+            return XServerAccepts(fd, session, name, number, screen, deadline);
+        }
     }
-    ::freeaddrinfo(found);
-    return answers;
+    return false;
 }
 
 // A Wayland display: a socket named relative to the runtime folder, or a

@@ -22,11 +22,12 @@ struct Session {
 };
 
 // Whether a display is named (either variable set and not empty) and its
-// server answers within two seconds: an X server accepts this user's
-// connection (with the cookie X clients send), a Wayland compositor answers a
-// request. A display that is named but gone, hung or refusing, as in an SSH
-// session whose forwarding has ended or after `su`, is no desktop to show
-// dialogs on.
+// server answers within two seconds, the lookup of a host name and the
+// reading of the Xauthority file included: an X server accepts this user's
+// connection on the screen DISPLAY names, both read as X clients read them,
+// with the authorisation they send; a Wayland compositor answers a request.
+// A display that is named but gone, hung or refusing, as in an SSH session
+// whose forwarding has ended or after `su`, is no desktop to show dialogs on.
 bool DisplayAnswers(const Session& session) noexcept;
 
 // The helper to show dialogs with, where a display is named: zenity first,

@@ -9,13 +9,20 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
+#include <fcntl.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -128,114 +135,269 @@ TEST_F(DesktopDialog, AHelperIsLookedUpOnlyInAbsoluteFoldersOfADesktopSession)
     std::filesystem::current_path(previous);
 }
 
-TEST_F(DesktopDialog, OnlyADisplayThatAnswersIsADesktop)
-{
-    // An X server on TCP (port 6000 + its number) and on a local socket, and
-    // a Wayland compositor; each answers one client as its row says.
-    const auto listening = [](const void* address, std::size_t size) {
-        const auto* name = static_cast<const sockaddr*>(address);
-        const int fd = ::socket(name->sa_family, SOCK_STREAM, 0);
-        return ::bind(fd, name, static_cast<socklen_t>(size)) == 0 && ::listen(fd, 1) == 0 ? fd : -1;
-    };
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    const int tcp = listening(&address, sizeof address);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::getsockname(tcp, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    ASSERT_GT(ntohs(address.sin_port), 6000);
-    const std::string n = std::to_string(ntohs(address.sin_port) - 6000);
-    sockaddr_un local_address{AF_UNIX, "\0/tmp/.X11-unix/X"};  // abstract
-    n.copy(local_address.sun_path + 17, n.size());
-    sockaddr_un wayland_address{AF_UNIX, {}};
-    (folder_ + "/wayland-7").copy(wayland_address.sun_path, sizeof wayland_address.sun_path - 1);
-    const int local = listening(&local_address, sizeof(sa_family_t) + 17 + n.size());
-    const int wayland = listening(&wayland_address, sizeof wayland_address);
-    // The next display only in the file system, as some X servers listen.
-    const std::string next = std::to_string(std::stoi(n) + 1);
-    sockaddr_un file_address{AF_UNIX, {}};
-    ("/tmp/.X11-unix/X" + next).copy(file_address.sun_path, sizeof file_address.sun_path - 1);
-    ::mkdir("/tmp/.X11-unix", 01777);
-    ::unlink(file_address.sun_path);
-    const int file = listening(&file_address, sizeof file_address);
-    ASSERT_TRUE(tcp >= 0 && local >= 0 && wayland >= 0 && file >= 0);
-    // The user's cookies (another display's first), of which the X server
-    // here asks for this display's.
-    char host[256] = {};
-    ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
-    const auto cookie = [&host](const std::string& number, const std::string& data, bool any_host = false) {
-        std::string entry = any_host ? std::string("\xFF\xFF") : std::string{'\x01', '\0'};  // or by its name
-        for (const std::string& field :
-             {std::string(any_host ? "" : host), number, std::string("MIT-MAGIC-COOKIE-1"), data}) {
-            (entry += {static_cast<char>(field.size() >> 8), static_cast<char>(field.size())}) += field;
-        }
-        return entry;
-    };
-    const std::string xauthority = folder_ + "/Xauthority";
-    std::ofstream(xauthority) << cookie("1" + n, "wrong cookie 16B") << cookie(n, "right cookie 16B")
-                              << cookie(next, "right cookie 16B", true);
+// X servers on TCP (127.0.0.1, 127.0.0.2 and ::1 at port 6000 + t), on an
+// abstract socket only (display l) and in the file system only (display f),
+// and a Wayland compositor; each answers one client as a row says.
+class DisplayProbe : public DesktopDialog {
+protected:
+    enum Cookies { kInXauthority, kInHome, kXauthorityEmpty, kNoFile, kFifo };  // where the row's entries lie
     struct Case {
         std::string display;  // in both variables: it names a display of one kind only
         int listener;
         std::optional<std::string> reply;  // none: silence; X's Success only to the right cookie
         bool answers;
-        bool cookies = true;  // XAUTHORITY set; HOME is not
+        std::string entries = {};  // the Xauthority file
+        Cookies cookies = kInXauthority;
         std::string x_display = display;
     };
-    const long descriptors = OpenDescriptors();
-    for (const Case& row : {
-             Case{"127.0.0.1:" + n + ".0", tcp, "\x01", true},
-             Case{"tcp/127.0.0.1:" + n, tcp, "\x01", true},
-             Case{":" + n + ".0", local, "\x01", true},
-             Case{"unix/:" + n, local, "\x01", true},
-             Case{":" + next, file, "\x01", true},  // the cookie for this display on any host
-             Case{":" + n, local, "\x01", false, false},
-             Case{"unix:" + n, local, std::string(1, '\0'), false},  // Failed, as to a user after `su`
-             Case{":" + n, local, "\x02", false},                    // Authenticate
-             Case{"localhost:" + n, tcp, "", false},                 // SSH forwarding whose far end is gone
-             Case{"127.0.0.1:" + n, tcp, std::nullopt, false},       // a hung server
-             Case{"wayland-7", wayland, std::string("\x02\0\0\0\0\0\x0c\0\0\0\0\0", 12), true},  // callback 2 is done
-             Case{"wayland-7", wayland, std::nullopt, false},
-             Case{folder_ + "/wayland-7", wayland, std::string("\x02\0\0\0\0\0\x0c\0\0\0\0\0", 12), true},
-             // A silent compositor (nobody takes its connection) leaves X its own time.
-             Case{folder_ + "/wayland-7", local, "\x01", true, true, ":" + n},
-         }) {
-        SCOPED_TRACE(row.display);
-        std::thread server([&row, wayland] {
-            pollfd ready{row.listener, POLLIN, 0};
-            const int client = ::poll(&ready, 1, 3000) == 1 ? ::accept(row.listener, nullptr, nullptr) : -1;
+
+    void SetUp() override
+    {
+        DesktopDialog::SetUp();
+        sockaddr_in ipv4{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        tcp_ = Listening(&ipv4, sizeof ipv4);
+        socklen_t length = sizeof ipv4;
+        ASSERT_EQ(::getsockname(tcp_, reinterpret_cast<sockaddr*>(&ipv4), &length), 0);
+        ASSERT_GT(ntohs(ipv4.sin_port), 6000);
+        const int t = ntohs(ipv4.sin_port) - 6000;
+        t_ = std::to_string(t);
+        l_ = std::to_string(t + 1);
+        f_ = std::to_string(t + 2);
+        sockaddr_in6 ipv6{AF_INET6, ipv4.sin_port, 0, in6addr_loopback, 0};
+        tcp6_ = Listening(&ipv6, sizeof ipv6);  // -1 where this machine has no IPv6: its rows are left out
+        ipv4.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1);
+        tcp_other_ = Listening(&ipv4, sizeof ipv4);
+        ::mkdir("/tmp/.X11-unix", 01777);
+        ::unlink(("/tmp/.X11-unix/X" + f_).c_str());
+        local_ = Listening(std::string(1, '\0') + "/tmp/.X11-unix/X" + l_);
+        file_socket_ = Listening("/tmp/.X11-unix/X" + f_);
+        wayland_ = Listening(folder_ + "/wayland-7");
+        ASSERT_TRUE(tcp_ >= 0 && tcp_other_ >= 0 && local_ >= 0 && wayland_ >= 0 && file_socket_ >= 0);
+        ASSERT_EQ(::gethostname(host_, sizeof host_ - 1), 0);
+        ASSERT_EQ(::mkdir((folder_ + "/home").c_str(), 0700) | ::mkfifo((folder_ + "/fifo").c_str(), 0600), 0);
+    }
+    void TearDown() override
+    {
+        for (const int listener : {tcp_, tcp_other_, tcp6_, local_, wayland_, file_socket_}) {
+            ::close(listener);
+        }
+        ::unlink(("/tmp/.X11-unix/X" + f_).c_str());
+        DesktopDialog::TearDown();
+    }
+
+    static int Listening(const void* address, std::size_t size)
+    {
+        const auto* name = static_cast<const sockaddr*>(address);
+        const int fd = ::socket(name->sa_family, SOCK_STREAM, 0);
+        return ::bind(fd, name, static_cast<socklen_t>(size)) == 0 && ::listen(fd, 1) == 0 ? fd : (::close(fd), -1);
+    }
+    // A local socket's; an abstract one where `path` begins with '\0'.
+    static int Listening(const std::string& path)
+    {
+        sockaddr_un address{AF_UNIX, {}};
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        return Listening(&address, offsetof(sockaddr_un, sun_path) + path.size() + (path[0] == '\0' ? 0 : 1));
+    }
+
+    // An Xauthority entry: family, then counted address, display, name and data.
+    std::string Cookie(const std::string& number, std::string address = "", std::string family = {'\x01', '\0'},
+                       const std::string& name = "MIT-MAGIC-COOKIE-1", const std::string& data = "right cookie 16B")
+    {
+        for (const std::string& field : {address.empty() ? std::string(host_) : address, number, name, data}) {
+            (family += {static_cast<char>(field.size() >> 8), static_cast<char>(field.size())}) += field;
+        }
+        return family;
+    }
+
+    // Whether the row's display answers, within the probe's deadline.
+    void Probe(const Case& row)
+    {
+        SCOPED_TRACE(row.display + " " + std::to_string(row.cookies) + " " + std::to_string(row.entries.size()));
+        if (row.listener < 0) {
+            std::cout << "No IPv6 loopback here: " << row.display << " is left out\n";
+            return;
+        }
+        const bool in_home = row.cookies == kInHome || row.cookies == kXauthorityEmpty;
+        const std::string wrong = Cookie("", "", "\xFF\xFF", "MIT-MAGIC-COOKIE-1", "wrong cookie 16B");
+        const std::string xauthority = folder_ + "/Xauthority", fifo = folder_ + "/fifo", home = folder_ + "/home";
+        std::ofstream(xauthority) << (in_home ? wrong : row.entries);
+        std::ofstream(home + "/.Xauthority") << (in_home ? row.entries : wrong);
+        const char* const variable[] = {xauthority.c_str(), nullptr, "", nullptr, fifo.c_str()};  // by Cookies
+        int done[2];
+        ASSERT_EQ(::pipe(done), 0);
+        std::thread server([&row, this, &done, &fifo] {
+            // The first of `fd` and `also` ready, -1 for none; waits end where the client has given up.
+            const auto wait = [&done](int fd, int also, int milliseconds) {
+                pollfd ready[3] = {{fd, POLLIN, 0}, {also, POLLIN, 0}, {done[0], POLLIN, 0}};
+                ::poll(ready, 3, milliseconds);
+                return ready[0].revents != 0 ? fd : ready[1].revents != 0 ? also : -1;
+            };
+            // localhost may be ::1 first
+            const int client = ::accept(wait(row.listener, row.listener == tcp_ ? tcp6_ : -1, 3000), nullptr, nullptr);
             char request[256] = {};
-            ready = {client, POLLIN, 0};
-            const bool read = ::poll(&ready, 1, 3000) == 1 && ::read(client, request, sizeof request) > 0;
+            const bool read = wait(client, -1, 3000) >= 0 && ::read(client, request, sizeof request) > 0;
+            if (row.cookies == kFifo) {
+                ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // sets free a reader that waits for a writer
+            }
             const bool cookie = std::string_view(request, sizeof request).find("right cookie 16B") != std::string::npos;
             const std::uint32_t sync[3] = {1, 12 << 16, 2};  // all a compositor answers here
-            const std::string reply = row.reply == "\x01" && !cookie ? std::string(1, '\0')
-                                      : row.listener == wayland && std::memcmp(request, sync, sizeof sync) != 0
+            std::string one_screen(32, '\0');
+            one_screen[0] = one_screen[28] = '\x01';
+            const std::string reply = row.reply == "\x01" ? (cookie ? one_screen : std::string(1, '\0'))
+                                      : row.listener == wayland_ && std::memcmp(request, sync, sizeof sync) != 0
                                           ? ""
                                           : row.reply.value_or("");
             // Not at once, as over a network; unread where the client has already given up.
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             static_cast<void>(read && ::send(client, reply.data(), reply.size(), MSG_NOSIGNAL));
-            ::poll(&ready, 1, row.reply ? 0 : 3000);  // silent until the client gives up
+            wait(client, -1, row.reply ? 0 : 3000);  // silent until the client gives up
             ::close(client);
         });
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(DisplayAnswers({row.display.c_str(), row.x_display.c_str(), folder_.c_str(), nullptr, nullptr,
-                                  row.cookies ? xauthority.c_str() : nullptr}),
+                                  variable[row.cookies], row.cookies == kNoFile ? nullptr : home.c_str()}),
                   row.answers);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+        static_cast<void>(::write(done[1], "", 1) == 1);
         server.join();
+        ::close(done[0]);
+        ::close(done[1]);
+    }
+
+    int tcp_ = -1, tcp_other_ = -1, tcp6_ = -1, local_ = -1, wayland_ = -1, file_socket_ = -1;
+    std::string t_, l_, f_;  // display numbers: only on TCP, only on the abstract socket, only in the file system
+    char host_[256] = {};
+};
+
+TEST_F(DisplayProbe, OnlyADisplayThatAnswersIsADesktop)
+{
+    const long descriptors = OpenDescriptors();
+    const std::string right = Cookie(l_);
+    for (const Case& row : {
+             Case{"unix:" + l_, local_, std::string(1, '\0'), false, right},  // Failed, as to a user after `su`
+             Case{":" + l_, local_, "\x02", false, right},                    // Authenticate
+             Case{"localhost:" + t_, tcp_, "", false, Cookie(t_)},            // SSH forwarding whose far end is gone
+             Case{"127.0.0.1:" + t_, tcp_, std::nullopt, false, Cookie(t_)},  // a hung server
+             Case{"wayland-7", wayland_, std::string("\x02\0\0\0\0\0\x0c\0\0\0\0\0", 12), true},  // callback 2 is done
+             Case{"wayland-7", wayland_, std::nullopt, false},
+             Case{folder_ + "/wayland-7", wayland_, std::string("\x02\0\0\0\0\0\x0c\0\0\0\0\0", 12), true},
+             // A silent compositor (nobody takes its connection) leaves X its own time.
+             Case{folder_ + "/wayland-7", local_, "\x01", true, right, kInXauthority, ":" + l_},
+         }) {
+        Probe(row);
     }
     EXPECT_EQ(OpenDescriptors(), descriptors) << "all closed";
-    for (const int listener : {tcp, local, wayland, file}) {
-        ::close(listener);
-    }
-    ::unlink(file_address.sun_path);
-    EXPECT_FALSE(DisplayAnswers({nullptr, ("127.0.0.1:" + n).c_str(), nullptr, nullptr, nullptr}))
+    ::close(tcp_);
+    EXPECT_FALSE(DisplayAnswers({nullptr, ("127.0.0.1:" + t_).c_str(), nullptr, nullptr, nullptr}))
         << "the server is gone";
     EXPECT_FALSE(DisplayAnswers({"wayland-8", nullptr, folder_.c_str(), nullptr, nullptr}));
     EXPECT_FALSE(DisplayAnswers({"wayland-8", nullptr, nullptr, nullptr, nullptr})) << "XDG_RUNTIME_DIR unset";
-    EXPECT_FALSE(DisplayAnswers({nullptr, ":65000", nullptr, nullptr, nullptr}));
-    EXPECT_FALSE(DisplayAnswers({nullptr, "no display", nullptr, nullptr, nullptr}));
     EXPECT_FALSE(DisplayAnswers({nullptr, nullptr, nullptr, nullptr, nullptr}));
+}
+
+// As X clients (libXau, libxcb) choose the authorisation to send.
+TEST_F(DisplayProbe, TheCookieSentIsTheOneXClientsSend)
+{
+    const std::string mit = "MIT-MAGIC-COOKIE-1", xdm = "XDM-AUTHORIZATION-1", local{'\x01', '\0'};
+    std::string past_a_mib;  // 17 entries of 64 KiB of another host's
+    for (int i = 0; i < 17; ++i) {
+        past_a_mib += Cookie(l_, "other-host", local, mit, std::string(65535, 'x'));
+    }
+    const std::string x = ":" + l_;
+    for (const Case& row : {
+             Case{x, local_, "\x01", true, Cookie(l_)},           // XAUTHORITY's file; ~/.Xauthority has a wrong one
+             Case{x, local_, "\x01", true, Cookie(l_), kInHome},  // where XAUTHORITY is unset
+             Case{x, local_, "\x01", false, Cookie(l_), kXauthorityEmpty},  // set but empty: no file
+             Case{x, local_, "\x01", false, Cookie(l_), kNoFile},           // neither set
+             Case{x, local_, "\x01", false, Cookie(l_), kFifo},             // no regular file, and not waited for
+             Case{x, local_, "\x01", false, Cookie(l_, "other-host")},
+             Case{x, local_, "\x01", true, Cookie(l_, "other-host", "\xFF\xFF")},  // any host
+             Case{x, local_, "\x01", true, Cookie("")},                            // any display
+             Case{x, local_, "\x01", false, Cookie("1" + l_)},
+             Case{":0" + l_, local_, "\x01", true, Cookie(l_)},  // the display's number, not its text
+             Case{x, local_, "\x01", false, Cookie(l_, "", local, mit, "wrong cookie 16B") + Cookie(l_)},  // the first
+             Case{x, local_, "\x01", false, Cookie(l_, "", local, xdm) + Cookie(l_)},  // XDM-AUTHORIZATION-1 first,
+             Case{x, local_, "\x01", false, Cookie(l_) + Cookie(l_, "", local, xdm)},  // wherever it is,
+             Case{x, local_, "\x01", true, Cookie("1" + l_, "", local, xdm) + Cookie(l_)},         // for this display
+             Case{x, local_, "\x01", true, Cookie(l_, "", local, "MIT-KERBEROS-5") + Cookie(l_)},  // others skipped
+             Case{x, local_, "\x01", true, past_a_mib + Cookie(l_)},
+             // 127.0.0.1 is this host, by its name; any other address by its bytes.
+             Case{"127.0.0.1:" + t_, tcp_, "\x01", true, Cookie(t_)},
+             Case{"127.0.0.1:" + t_, tcp_, "\x01", false,
+                  Cookie(t_, std::string("\x7F\0\0\x01", 4), std::string(2, '\0'))},
+             Case{"::ffff:127.0.0.1:" + t_, tcp_, "\x01", true, Cookie(t_)},
+             Case{"127.0.0.2:" + t_, tcp_other_, "\x01", true,
+                  Cookie(t_, std::string("\x7F\0\0\x02", 4), std::string(2, '\0'))},
+             Case{"127.0.0.2:" + t_, tcp_other_, "\x01", false, Cookie(t_)},
+         }) {
+        Probe(row);
+    }
+}
+
+// As libxcb reads DISPLAY, and Xlib the screen.
+TEST_F(DisplayProbe, DisplayNamesAreReadAsXClientsReadThem)
+{
+    for (const auto& [display, listener, answers] : std::initializer_list<std::tuple<std::string, int, bool>>{
+             {":" + l_ + ".0", local_, true},
+             {":" + l_ + ".1", local_, false},  // a screen the server does not have
+             {":" + l_ + ".x", local_, false},
+             {":0" + l_, local_, true},
+             {":+" + l_, local_, true},
+             {":" + l_ + "x", local_, false},
+             {"unix:" + l_, local_, true},
+             {"unix/:" + l_, local_, true},
+             {"/:" + l_, local_, false},
+             {"tcp/:" + l_, local_, false},
+             {":" + f_, file_socket_, true},
+             {":" + t_, tcp_, true},        // no local socket: TCP on localhost,
+             {"unix/:" + t_, tcp_, false},  // but not where the protocol says unix
+             {"127.0.0.1:" + t_ + ".0", tcp_, true},
+             {"tcp/127.0.0.1:" + t_, tcp_, true},
+             {"decnet/127.0.0.1:" + t_, tcp_, false},
+             {"[::1]:" + t_, tcp6_, true},
+             {"tcp/[::1]:" + t_, tcp6_, true},
+             {"[127.0.0.1]:" + t_, tcp_, false},  // brackets hold IPv6 only
+             {"127.0.0.1", tcp_, false},
+         }) {
+        Probe({display, listener, "\x01", answers, Cookie("")});
+    }
+}
+
+// A host name whose name server never answers (resolv.conf's timeouts add up
+// to 30 s), in user, mount and network namespaces of the test's own.
+TEST_F(DesktopDialog, AHostNameIsLookedUpWithinTheDeadline)
+{
+    const std::string resolv = folder_ + "/resolv.conf";
+    std::ofstream(resolv) << "nameserver 127.0.0.1\noptions timeout:10 attempts:3\n";
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(8);  // a lookup that is waited for ends here
+        ifreq up{};
+        up.ifr_flags = IFF_UP | IFF_LOOPBACK | IFF_RUNNING;
+        std::memcpy(up.ifr_name, "lo", 3);
+        sockaddr_in name_server{AF_INET, htons(53), {htonl(INADDR_LOOPBACK)}, {}};
+        const int silent =
+            ::unshare(CLONE_NEWUSER | CLONE_NEWNS | CLONE_NEWNET) == 0 ? ::socket(AF_INET, SOCK_DGRAM, 0) : -1;
+        if (silent < 0 || ::ioctl(silent, SIOCSIFFLAGS, &up) != 0 ||
+            ::mount(resolv.c_str(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr) != 0 ||
+            ::bind(silent, reinterpret_cast<sockaddr*>(&name_server), sizeof name_server) != 0) {
+            ::_exit(2);
+        }
+        char query[512];
+        ::_exit(DisplayAnswers({nullptr, "x.osoby.test:0", nullptr, nullptr, nullptr}) ? 3
+                : ::recv(silent, query, sizeof query, MSG_DONTWAIT) <= 0               ? 4
+                : ::waitpid(-1, nullptr, WNOHANG) != -1                                ? 5
+                                                                                       : 0);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 2) {
+        GTEST_SKIP() << "This machine gives a test no namespaces of its own";
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status), 0)
+        << "3: it answered, 4: no name server was asked, 5: the lookup left a process; -14: it hung";
 }
 
 TEST_F(DesktopDialog, EachZenityGetsArgumentsItTakes)
