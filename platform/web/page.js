@@ -8,6 +8,9 @@ const osobyPage = (() => {
   let reported = false;
 
   ok.addEventListener('click', () => dialog.close());
+  // A click on the shade behind the box (its target is the dialog itself)
+  // leaves the focus on OK.
+  dialog.addEventListener('mousedown', (event) => event.target === dialog && event.preventDefault());
   // Enter, Space and Escape dismiss the box wherever the focus is, also after
   // a click on the page behind it. The key's own action (a click of the
   // focused button) is stopped, so that it cannot reach the next box; a held
