@@ -11,14 +11,25 @@ mergeInto(LibraryManager.library, {
   osoby_show_box: function (prompt, title, icon) {
     return Asyncify.handleSleep((wakeUp) => {
       const texts = [prompt, title, icon].map(osobyText);
+      // A run that ends while it is rewound (std::_Exit after an escaped
+      // exception, reported already) throws ExitStatus out of wakeUp.
+      const wake = (result) => {
+        try {
+          wakeUp(result);
+        } catch (thrown) {
+          if (!thrown || thrown.name !== 'ExitStatus') {
+            throw thrown;
+          }
+        }
+      };
       // Always settled later, never while the wasm stack unwinds.
       Promise.resolve()
         .then(() => osobyPage.show(...texts))
         .then(
-          () => wakeUp(0),
+          () => wake(0),
           (error) => {
             console.error('osoby: okno se nepodařilo zobrazit:', error);
-            wakeUp(-1);
+            wake(-1);
           },
         );
     });
