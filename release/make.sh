@@ -166,6 +166,17 @@ find "$deb" -type d -exec chmod 755 {} + -o -type f ! -path '*/usr/bin/*' -exec 
 find "$deb" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 dpkg-deb --root-owner-group -Zxz --threads-max=1 --build "$deb" "$out/$deb_name" >/dev/null
 
+# The page, for any browser: osoby.html with the same texts, its notices
+# those of Emscripten's runtime inside it.
+name=osoby-$version-web
+cmake --preset web -B "$out/build-web" >/dev/null
+cmake --build "$out/build-web" --target osoby_page >/dev/null
+stage "$name" "$out/build-web/osoby.html" '\r'
+chmod 644 "$out/stage/$name/osoby.html"
+sed -e 's/$/\r/' release/THIRD-PARTY-NOTICES-web.txt >"$out/stage/$name/THIRD-PARTY-NOTICES.txt"
+touch -d "@$SOURCE_DATE_EPOCH" "$out/stage/$name/THIRD-PARTY-NOTICES.txt"
+(cd "$out/stage" && find "$name" -type f | sort | zip -X -D -q "$out/$name.zip" -@)
+
 cd "$out"
 sha256sum osoby-*.zip osoby-*.tar.gz "$deb_name" >SHA256SUMS
 cat SHA256SUMS

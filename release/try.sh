@@ -60,6 +60,13 @@ stated=$(sed -n 's/.*glibc \([0-9.]*[0-9]\) or later.*/\1/p' "$dir/README.txt")
 [[ $stated == "$needs" ]] || fail "$name needs glibc $needs, its README.txt states '$stated'"
 echo "$name: needs glibc $needs, as its README.txt states"
 
+# The page, opened from its folder in headless Chromium: today's boxes.
+name=osoby-$version-web
+dir=$(unpack web "$name.zip" osoby.html)
+node "$root/tests/web/page_test.mjs" chromium "$(command -v chromium)" "$dir/osoby.html" \
+    TodaysRunShowsItsBoxesInOrderThenSaysSoAndRunsAgain || fail "$name: today's boxes in Chromium"
+echo "$name: today's boxes in Chromium"
+
 for arch in x64 x86; do
     name=osoby-$version-windows-$arch
     dir=$(unpack "windows-$arch" "$name.zip" osoby.exe)
