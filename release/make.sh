@@ -54,11 +54,12 @@ commit=$head
 windows_names=(osoby-$version-windows-x86.zip osoby-$version-windows-x64.zip)
 linux_name=osoby-$version-linux-x86_64
 deb_name=osoby_${version}_amd64.deb
+web_name=osoby-$version-web
 
 # What the release tools make in the folder, the only things they delete
 # there; try.sh's folder included.
-made=(build-windows build-windows64 build-demo stage try "${windows_names[@]}" "$linux_name.tar.gz" "$deb_name"
-    SHA256SUMS)
+made=(build-windows build-windows64 build-demo build-web stage try "${windows_names[@]}" "$linux_name.tar.gz"
+    "$deb_name" "$web_name.zip" SHA256SUMS)
 if [[ -f $stamp ]]; then
     while IFS= read -r entry; do
         [[ -n $entry && $entry != . && $entry != .. && $entry != */* ]] || refuse "$stamp names '$entry'"
@@ -68,14 +69,15 @@ fi
 mkdir -p "$out"
 printf '%s\n' "${made[@]}" >"$stamp"
 
-# Builds PRESET's program in a folder of its own and prints its path. The
+# Builds PRESET's program (TARGET, osoby by default) in a folder of its own
+# and prints the path of FILE there. The
 # builder's own flags (CXXFLAGS, LDFLAGS, a toolchain or generator of their
 # own) would change the program: the build sees none of their environment.
 build() {
     local dir=$out/build-$1
     env -i PATH="$PATH" HOME="$HOME" LC_ALL=C TZ=UTC SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" \
         cmake --preset "$1" -B "$dir" >/dev/null
-    env -i PATH="$PATH" HOME="$HOME" LC_ALL=C TZ=UTC cmake --build "$dir" --target osoby >/dev/null
+    env -i PATH="$PATH" HOME="$HOME" LC_ALL=C TZ=UTC cmake --build "$dir" --target "${3:-osoby}" >/dev/null
     echo "$dir/$2"
 }
 
@@ -168,14 +170,12 @@ dpkg-deb --root-owner-group -Zxz --threads-max=1 --build "$deb" "$out/$deb_name"
 
 # The page, for any browser: osoby.html with the same texts, its notices
 # those of Emscripten's runtime inside it.
-name=osoby-$version-web
-cmake --preset web -B "$out/build-web" >/dev/null
-cmake --build "$out/build-web" --target osoby_page >/dev/null
-stage "$name" "$out/build-web/osoby.html" '\r'
-chmod 644 "$out/stage/$name/osoby.html"
-sed -e 's/$/\r/' release/THIRD-PARTY-NOTICES-web.txt >"$out/stage/$name/THIRD-PARTY-NOTICES.txt"
-touch -d "@$SOURCE_DATE_EPOCH" "$out/stage/$name/THIRD-PARTY-NOTICES.txt"
-(cd "$out/stage" && find "$name" -type f | sort | zip -X -D -q "$out/$name.zip" -@)
+stage "$web_name" "$(build web osoby.html osoby_page)" '\r'
+chmod 644 "$out/stage/$web_name/osoby.html"
+sed -e 's/$/\r/' release/THIRD-PARTY-NOTICES-web.txt >"$out/stage/$web_name/THIRD-PARTY-NOTICES.txt"
+touch -d "@$SOURCE_DATE_EPOCH" "$out/stage/$web_name/THIRD-PARTY-NOTICES.txt"
+(cd "$out/stage" && find "$web_name" -type f | sort | zip -D -q "$out/$web_name.zip" -@)
+zero_zip_owners "$out/$web_name.zip"
 
 cd "$out"
 sha256sum osoby-*.zip osoby-*.tar.gz "$deb_name" >SHA256SUMS
