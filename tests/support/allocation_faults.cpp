@@ -1,5 +1,6 @@
 #include "tests/support/allocation_faults.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -18,21 +19,22 @@ bool g_injected = false;
 // set only partly replaced, a block could come from the runtime's own
 // operator new (GoogleTest 1.16 takes the nothrow form) and go back through
 // ours, a mismatch AddressSanitizer rightly reports.
-constexpr std::size_t kPlain = alignof(std::max_align_t);
+constexpr std::size_t kPlain = 0;  // as malloc aligns, which is 8 bytes only in 32-bit MinGW
 
 // Null where the allocation is failed on purpose or the heap is exhausted.
-// An alignment beyond malloc's is served from a larger malloc block whose
-// start is kept just before the aligned one (the alignment, a power of two
-// above kPlain, leaves room for it): aligned_alloc is missing in MinGW.
+// An aligned block comes from a larger malloc block whose start is kept just
+// before it, whatever malloc's own alignment (aligned_alloc is missing in
+// MinGW).
 void* Allocate(std::size_t size, std::size_t alignment) noexcept
 {
     if (g_counting && ++g_seen == g_fail_at) {
         g_injected = true;
         return nullptr;
     }
-    if (alignment <= kPlain) {
+    if (alignment == kPlain) {
         return std::malloc(size == 0 ? 1 : size);
     }
+    alignment = std::max(alignment, sizeof(void*));  // a power of two, room for the start
     if (size > SIZE_MAX - alignment - sizeof(void*)) {
         return nullptr;
     }
@@ -62,7 +64,7 @@ void Free(void* memory, std::size_t alignment) noexcept
     if (g_counting) {
         ++g_freed;
     }
-    std::free(alignment <= kPlain ? memory : static_cast<void**>(memory)[-1]);
+    std::free(alignment == kPlain ? memory : static_cast<void**>(memory)[-1]);
 }
 
 std::size_t Bytes(std::align_val_t alignment) noexcept
