@@ -19,7 +19,7 @@ bool g_injected = false;
 // set only partly replaced, a block could come from the runtime's own
 // operator new (GoogleTest 1.16 takes the nothrow form) and go back through
 // ours, a mismatch AddressSanitizer rightly reports.
-constexpr std::size_t kPlain = 0;  // as malloc aligns, which is 8 bytes only in 32-bit MinGW
+constexpr std::size_t kPlain = 0;  // as malloc aligns (8 bytes in 32-bit MinGW)
 
 // Null where the allocation is failed on purpose or the heap is exhausted.
 // An aligned block comes from a larger malloc block whose start is kept just
