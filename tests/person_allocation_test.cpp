@@ -2,8 +2,10 @@
 // allocates: it fails with a status, every field keeps its value, and an
 // output it had emptied stays empty.
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -82,7 +84,59 @@ const std::vector<Operation> kOperations = {
     {"get Jmeno", true, [](TOsoba& o) { return Get([&](Text& out) { return o.get_Jmeno(out); }); }},
 };
 
+constexpr std::align_val_t kWide{256};  // beyond what malloc aligns to
+
 }  // namespace
+
+// Every form of operator new that GoogleTest or the program may call is
+// counted and failed, and each block goes back with its matching delete. (The
+// sized deletes, which clang declares only from 19 on, take every delete that
+// g++ compiles.)
+TEST(AllocationFaults, EveryFormOfNewIsCountedFailedAndFreed)
+{
+    struct Form {
+        const char* name;
+        void* (*make)();
+        void (*release)(void*);
+        bool throws;
+        std::size_t alignment = 1;  // none asked for
+    };
+    for (const Form& form : {
+             Form{"new", [] { return ::operator new(24); }, [](void* p) { ::operator delete(p); }, true},
+             Form{"new[]", [] { return ::operator new[](24); }, [](void* p) { ::operator delete[](p); }, true},
+             Form{"nothrow new", [] { return ::operator new(24, std::nothrow); },
+                  [](void* p) { ::operator delete(p, std::nothrow); }, false},
+             Form{"nothrow new[]", [] { return ::operator new[](24, std::nothrow); },
+                  [](void* p) { ::operator delete[](p, std::nothrow); }, false},
+             Form{"aligned new", [] { return ::operator new(24, kWide); }, [](void* p) { ::operator delete(p, kWide); },
+                  true, 256},
+             Form{"aligned new[]", [] { return ::operator new[](24, kWide); },
+                  [](void* p) { ::operator delete[](p, kWide); }, true, 256},
+             Form{"aligned nothrow new", [] { return ::operator new(24, kWide, std::nothrow); },
+                  [](void* p) { ::operator delete(p, kWide, std::nothrow); }, false, 256},
+             Form{"aligned nothrow new[]", [] { return ::operator new[](24, kWide, std::nothrow); },
+                  [](void* p) { ::operator delete[](p, kWide, std::nothrow); }, false, 256},
+         }) {
+        SCOPED_TRACE(form.name);
+        {
+            testing_support::AllocationFaults counter;
+            void* const block = form.make();
+            ASSERT_NE(block, nullptr);
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % form.alignment, 0u);
+            form.release(block);
+            EXPECT_EQ(counter.Seen(), 1);
+            EXPECT_EQ(counter.Outstanding(), 0);
+        }
+        testing_support::AllocationFaults faults(1);
+        if (form.throws) {
+            EXPECT_THROW(form.make(), std::bad_alloc);
+        } else {
+            EXPECT_EQ(form.make(), nullptr);
+        }
+        EXPECT_TRUE(faults.Injected());
+        EXPECT_EQ(faults.Outstanding(), 0);
+    }
+}
 
 TEST(PersonAllocationFailure, LeavesEveryFieldAsItWas)
 {

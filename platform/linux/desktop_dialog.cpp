@@ -30,6 +30,12 @@ namespace {
 // wraps at a few words unless the dialog is given a width.
 constexpr Version kZenityOnGtk4{3, 90};
 
+// kdialog up to 22.12 (Qt 5) has Qt add " — KDialog" to every title; 25.04
+// (Qt 6) clears its display name, so titles stand alone. The releases in
+// between were not tried: they, and a version that cannot be read, keep the
+// room for the suffix, as a box wider than needed loses nothing.
+constexpr Version kKDialogWithoutSuffix{25, 4};
+
 // The signals that end the program while a dialog is up; the dialog goes too.
 constexpr int kEndingSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
@@ -307,11 +313,12 @@ std::vector<std::string> DialogArguments(const DialogHelper& helper, std::string
         // kdialog sizes its box to the text, and the window manager cuts a
         // title wider than that; --geometry places a message box but does
         // not size it (22.12). So the text is made wide enough: 10 px for
-        // each column of the title and suffix (a bound for title fonts of
-        // 10 pt, bold ones included) and 100 px for the title bar's icon and
-        // buttons, less the 72 px the box has beside its text.
+        // each column of the title and any suffix (a bound for title fonts
+        // of 10 pt, bold ones included) and 100 px for the title bar's icon
+        // and buttons, less the 72 px the box has beside its text.
         const std::string shown_title = KdeTitle(safe_title);
-        const int columns = terminal::DisplayWidth(shown_title) + 10;  // " — KDialog"
+        const int suffix = helper.version < kKDialogWithoutSuffix ? 10 : 0;  // " — KDialog"
+        const int columns = terminal::DisplayWidth(shown_title) + suffix;
         // kdialog has no box without an icon; a plain box shows the information icon.
         return {"--title=" + shown_title, (style == BoxStyle::Warning ? "--sorry=" : "--msgbox=") +
                                               QtLiteral(safe_prompt, columns * 10 + 100 - 72)};

@@ -1,5 +1,8 @@
 #include "tests/support/allocation_faults.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -11,31 +14,164 @@ long g_freed = 0;
 long g_fail_at = 0;
 bool g_injected = false;
 
-}  // namespace
+// Every replaceable allocation function below, and so GoogleTest's too,
+// allocates here, and every deallocation function frees through Free: with a
+// set only partly replaced, a block could come from the runtime's own
+// operator new (GoogleTest 1.16 takes the nothrow form) and go back through
+// ours, a mismatch AddressSanitizer rightly reports.
+constexpr std::size_t kPlain = 0;  // as malloc aligns (8 bytes in 32-bit MinGW)
 
-void* operator new(std::size_t size)
+// Null where the allocation is failed on purpose or the heap is exhausted.
+// An aligned block comes from a larger malloc block whose start is kept just
+// before it, whatever malloc's own alignment (aligned_alloc is missing in
+// MinGW).
+void* Allocate(std::size_t size, std::size_t alignment) noexcept
 {
     if (g_counting && ++g_seen == g_fail_at) {
         g_injected = true;
-        throw std::bad_alloc();
+        return nullptr;
     }
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+    if (alignment == kPlain) {
+        return std::malloc(size == 0 ? 1 : size);
+    }
+    alignment = std::max(alignment, sizeof(void*));  // a power of two, room for the start
+    if (size > SIZE_MAX - alignment - sizeof(void*)) {
+        return nullptr;
+    }
+    void* const block = std::malloc(size + alignment + sizeof(void*));
+    if (block == nullptr) {
+        return nullptr;
+    }
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(block) + sizeof(void*);
+    void** const aligned = reinterpret_cast<void**>((start + alignment - 1) & ~(alignment - 1));
+    aligned[-1] = block;
+    return aligned;
+}
+
+void* AllocateOrThrow(std::size_t size, std::size_t alignment)
+{
+    if (void* memory = Allocate(size, alignment)) {
         return memory;
     }
     throw std::bad_alloc();
 }
 
-void operator delete(void* memory) noexcept
+void Free(void* memory, std::size_t alignment) noexcept
 {
-    if (g_counting && memory != nullptr) {
+    if (memory == nullptr) {
+        return;
+    }
+    if (g_counting) {
         ++g_freed;
     }
-    std::free(memory);
+    std::free(alignment == kPlain ? memory : static_cast<void**>(memory)[-1]);
+}
+
+std::size_t Bytes(std::align_val_t alignment) noexcept
+{
+    return static_cast<std::size_t>(alignment);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size)
+{
+    return AllocateOrThrow(size, kPlain);
+}
+
+void* operator new[](std::size_t size)
+{
+    return AllocateOrThrow(size, kPlain);
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size, kPlain);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size, kPlain);
+}
+
+void* operator new(std::size_t size, std::align_val_t alignment)
+{
+    return AllocateOrThrow(size, Bytes(alignment));
+}
+
+void* operator new[](std::size_t size, std::align_val_t alignment)
+{
+    return AllocateOrThrow(size, Bytes(alignment));
+}
+
+void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
+{
+    return Allocate(size, Bytes(alignment));
+}
+
+void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
+{
+    return Allocate(size, Bytes(alignment));
+}
+
+void operator delete(void* memory) noexcept
+{
+    Free(memory, kPlain);
+}
+
+void operator delete[](void* memory) noexcept
+{
+    Free(memory, kPlain);
+}
+
+void operator delete(void* memory, const std::nothrow_t&) noexcept
+{
+    Free(memory, kPlain);
+}
+
+void operator delete[](void* memory, const std::nothrow_t&) noexcept
+{
+    Free(memory, kPlain);
 }
 
 void operator delete(void* memory, std::size_t) noexcept
 {
-    ::operator delete(memory);
+    Free(memory, kPlain);
+}
+
+void operator delete[](void* memory, std::size_t) noexcept
+{
+    Free(memory, kPlain);
+}
+
+void operator delete(void* memory, std::align_val_t alignment) noexcept
+{
+    Free(memory, Bytes(alignment));
+}
+
+void operator delete[](void* memory, std::align_val_t alignment) noexcept
+{
+    Free(memory, Bytes(alignment));
+}
+
+void operator delete(void* memory, std::align_val_t alignment, const std::nothrow_t&) noexcept
+{
+    Free(memory, Bytes(alignment));
+}
+
+void operator delete[](void* memory, std::align_val_t alignment, const std::nothrow_t&) noexcept
+{
+    Free(memory, Bytes(alignment));
+}
+
+void operator delete(void* memory, std::size_t, std::align_val_t alignment) noexcept
+{
+    Free(memory, Bytes(alignment));
+}
+
+void operator delete[](void* memory, std::size_t, std::align_val_t alignment) noexcept
+{
+    Free(memory, Bytes(alignment));
 }
 
 namespace testing_support {
