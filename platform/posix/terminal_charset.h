@@ -49,9 +49,21 @@ private:
 // it is not set.
 std::string_view EnvironmentValue(const char* const* environment, std::string_view name) noexcept;
 
-// The locale name the C library takes for characters: LC_ALL, else LC_CTYPE,
-// else LANG, the first that is not empty; empty where none is.
+// The locale name the C library takes for the category whose variable is
+// `category` ("LC_TIME"): LC_ALL, else that variable, else LANG, the first
+// that is not empty; empty where none is, which is the C locale.
+std::string_view CategoryLocale(const char* const* environment, std::string_view category) noexcept;
+
+// The locale name the C library takes for characters (LC_CTYPE).
 std::string_view CharacterLocale(const char* const* environment) noexcept;
+
+// Whether the C library has the locale `name` (empty: C). Throws std::bad_alloc.
+bool LocaleInstalled(std::string_view name);
+
+// The character set of the locale `name` as the C library has it, whatever
+// the name says or does not ("ISO-8859-2" for "cs_CZ"); empty where no such
+// locale is installed. Throws std::bad_alloc.
+std::string InstalledCharset(std::string_view name);
 
 // The character set a locale name names: "ISO-8859-2" of
 // "cs_CZ.ISO-8859-2@euro"; empty where it names none.
