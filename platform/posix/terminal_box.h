@@ -31,7 +31,7 @@ std::string RenderPlainLine(std::string_view prompt, BoxStyle style, std::string
 // where the input is a terminal all the same, the person there sees the
 // framed box on it. Either way it waits for one line of input as the OK
 // button; once the input has ended (Ctrl-D), no box waits any more. Every
-// text goes out in the charset that `locale` names.
+// text goes out in the charset of `locale` (see TerminalCharset).
 class TerminalMsgBox final : public MsgBoxService {
 public:
     // Throws std::bad_alloc.

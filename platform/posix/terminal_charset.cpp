@@ -76,8 +76,15 @@ InUtf8Locale::~InUtf8Locale()
 
 TerminalCharset::TerminalCharset(std::string_view locale)
 {
-    if (const std::string_view charset = CharsetOf(locale); !charset.empty() && !IsUtf8Charset(charset)) {
-        charset_ = charset;
+    std::string charset;
+    if (!locale.empty() && locale != "C" && locale != "POSIX") {
+        charset = InstalledCharset(locale);
+    }
+    if (charset.empty()) {
+        charset = CharsetOf(locale);
+    }
+    if (!IsUtf8Charset(charset)) {
+        charset_ = std::move(charset);
     }
 }
 
