@@ -67,20 +67,24 @@ int TerminalColumns(int fd)
 }  // namespace
 
 std::string RenderFramedBox(std::string_view prompt, BoxStyle style, std::string_view title, int columns,
-                            FrameLines frame)
+                            const TerminalCharset& charset)
 {
-    const Lines& lines = frame == FrameLines::Ascii ? kAsciiLines : kUnicodeLines;
+    const Lines& lines = charset.IsUtf8() ? kUnicodeLines : kAsciiLines;
     const std::string_view mark = Mark(style);
     const int mark_width = DisplayWidth(mark);
     // The frame and its padding take four columns: "│ " and " │".
     const int widest_inner = std::max(columns, kNarrowestBox) - 4;
 
-    const std::vector<std::string> wrapped = Wrap(VisibleText(prompt, true), widest_inner - mark_width);
-    const std::string safe_title = Fit(VisibleText(title, false), widest_inner - 2);
+    const std::vector<std::string> wrapped =
+        Wrap(VisibleText(charset.Showable(prompt), true), widest_inner - mark_width);
+    const std::string safe_title = Fit(VisibleText(charset.Showable(title), false), widest_inner - 2);
     const int title_width = DisplayWidth(safe_title);
+    const std::string hint = charset.Showable(kHowToAnswer);
+    const std::string button = charset.Showable(kButton);
 
-    const int hint_width = DisplayWidth(kHowToAnswer);
-    int inner = std::max({static_cast<int>(kButton.size()), title_width + 2, hint_width - 2});
+    const int hint_width = DisplayWidth(hint);
+    const int button_width = DisplayWidth(button);
+    int inner = std::max({button_width, title_width + 2, hint_width - 2});
     for (const std::string& line : wrapped) {
         inner = std::max(inner, mark_width + DisplayWidth(line));
     }
@@ -95,18 +99,19 @@ std::string RenderFramedBox(std::string_view prompt, BoxStyle style, std::string
         box += Row((i == 0 ? std::string(mark) : indent) + wrapped[i], inner, lines);
     }
     box += Row("", inner, lines);
-    const auto before_button = static_cast<std::size_t>((inner - static_cast<int>(kButton.size())) / 2);
-    box += Row(std::string(before_button, ' ') + std::string(kButton), inner, lines);
+    box += Row(std::string(static_cast<std::size_t>((inner - button_width) / 2), ' ') + button, inner, lines);
     // How to answer, in the bottom line: the button is no button to click.
     const int before_hint = (inner + 2 - hint_width) / 2;
-    box += std::string(lines.bottom_left) + Repeat(lines.across, before_hint) + std::string(kHowToAnswer) +
+    box += std::string(lines.bottom_left) + Repeat(lines.across, before_hint) + hint +
            Repeat(lines.across, inner + 2 - hint_width - before_hint) + std::string(lines.bottom_right) + "\n";
     return box;
 }
 
-std::string RenderPlainLine(std::string_view prompt, BoxStyle style, std::string_view title)
+std::string RenderPlainLine(std::string_view prompt, BoxStyle style, std::string_view title,
+                            const TerminalCharset& charset)
 {
-    return std::string(Mark(style)) + VisibleText(title, false) + ": " + VisibleText(prompt, false) + "\n";
+    return std::string(Mark(style)) + VisibleText(charset.Showable(title), false) + ": " +
+           VisibleText(charset.Showable(prompt), false) + "\n";
 }
 
 TerminalMsgBox::TerminalMsgBox(int output_fd, int input_fd, std::string_view locale)
@@ -141,17 +146,14 @@ Status TerminalMsgBox::Show(std::string_view prompt, BoxStyle style, std::string
     std::string on_screen;
     std::string plain;
     try {
-        const std::string showable_prompt = charset_.Showable(prompt);
-        const std::string showable_title = charset_.Showable(title);
         if (screen_fd_ >= 0) {
             const int columns = TerminalColumns(screen_fd_);
-            on_screen = charset_.Encode(
-                columns < kNarrowestBox ? RenderPlainLine(showable_prompt, style, showable_title)
-                                        : RenderFramedBox(showable_prompt, style, showable_title, columns,
-                                                          charset_.IsUtf8() ? FrameLines::Unicode : FrameLines::Ascii));
+            on_screen =
+                charset_.Encode(columns < kNarrowestBox ? RenderPlainLine(prompt, style, title, charset_)
+                                                        : RenderFramedBox(prompt, style, title, columns, charset_));
         }
         if (plain_output_) {
-            plain = charset_.Encode(RenderPlainLine(showable_prompt, style, showable_title));
+            plain = charset_.Encode(RenderPlainLine(prompt, style, title, charset_));
         }
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;

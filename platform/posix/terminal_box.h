@@ -11,19 +11,18 @@ namespace platform::terminal {
 // Below this a box cannot show its title and button at all.
 inline constexpr int kNarrowestBox = 24;
 
-// What a frame is drawn with: box-drawing characters, or ASCII for a
-// terminal whose charset has none.
-enum class FrameLines { Unicode, Ascii };
-
 // A message box drawn in a frame, lined up by display columns and wrapped to
-// `columns` (at least the narrowest box), saying how to answer it.
+// `columns` (at least the narrowest box), saying how to answer it. Every word
+// of it is what `charset` can show (see TerminalCharset::Showable), and the
+// frame is of box-drawing characters where it has them (UTF-8), else ASCII.
 // Throws std::bad_alloc.
 std::string RenderFramedBox(std::string_view prompt, BoxStyle style, std::string_view title, int columns,
-                            FrameLines lines = FrameLines::Unicode);
+                            const TerminalCharset& charset = TerminalCharset(""));
 
-// A message box as one plain line: style mark, title, the whole prompt.
-// Throws std::bad_alloc.
-std::string RenderPlainLine(std::string_view prompt, BoxStyle style, std::string_view title);
+// A message box as one plain line: style mark, title, the whole prompt, as
+// `charset` can show them. Throws std::bad_alloc.
+std::string RenderPlainLine(std::string_view prompt, BoxStyle style, std::string_view title,
+                            const TerminalCharset& charset = TerminalCharset(""));
 
 // The message box of a terminal session. On a terminal it draws the framed
 // box, or the plain line where the terminal is narrower than any box; into a

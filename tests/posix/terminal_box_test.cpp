@@ -18,6 +18,7 @@ using platform::kOk;
 using platform::terminal::DisplayWidth;
 using platform::terminal::RenderFramedBox;
 using platform::terminal::RenderPlainLine;
+using platform::terminal::TerminalCharset;
 using platform::terminal::TerminalMsgBox;
 
 namespace {
@@ -68,6 +69,13 @@ TEST(FramedBox, LinesUpByColumnsWithCzechLettersMarksTheStyleAndWrapsToTheTermin
     EXPECT_EQ(Lines(box)[1], "│ (!) Vkládané Datum narození je menší │");
     EXPECT_EQ(Lines(box)[2], "│     než současné datum               │");
     EXPECT_NE(RenderFramedBox("x", BoxStyle::Information, "Osoby", 80).find("│ (i) x"), std::string::npos);
+    // A Latin-1 terminal: every word as it can show it, the box's own too, in an ASCII frame.
+    EXPECT_EQ(RenderFramedBox("Zíbal → ž", BoxStyle::Warning, "Osobě", 24, TerminalCharset("en_US.ISO-8859-1")),
+              "+- Osobe ---------+\n"
+              "| (!) Zíbal -> z  |\n"
+              "|                 |\n"
+              "|     [ OK ]      |\n"
+              "+ stisknete Enter +\n");
 }
 
 TEST(FramedBox, StaysAlignedForAnyTextAndWidthAndSendsNoControlCharacter)
