@@ -1,9 +1,13 @@
 #include "platform/posix/terminal_box.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <iterator>
 #include <new>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -64,6 +68,97 @@ int TerminalColumns(int fd)
     return kDefaultColumns;
 }
 
+// The terminal a box is shown on, in the parent's modes and in the box's;
+// written before the signal handlers below are installed, and read by them.
+struct Modes {
+    int fd = -1;
+    termios parent{};
+    termios box{};
+};
+Modes g_modes;
+
+// The signals that end or stop the program while a box waits, from the
+// terminal's keys or from elsewhere.
+constexpr int kModeSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGTSTP};
+
+// Gives the terminal back in the parent's modes, then lets `signal` do what
+// it does by default; where that was a stop, the box's modes come back on
+// SIGCONT (or at once, where the system refuses to stop an orphaned group).
+extern "C" void RestoreThenAct(int signal)
+{
+    const int error = errno;
+    ::tcsetattr(g_modes.fd, TCSANOW, &g_modes.parent);
+    struct sigaction ours {};
+    struct sigaction by_default {};
+    by_default.sa_handler = SIG_DFL;
+    ::sigaction(signal, &by_default, &ours);
+    sigset_t just;
+    sigemptyset(&just);
+    sigaddset(&just, signal);
+    ::raise(signal);
+    ::pthread_sigmask(SIG_UNBLOCK, &just, nullptr);  // ends or stops the program here
+    ::sigaction(signal, &ours, nullptr);
+    ::tcsetattr(g_modes.fd, TCSANOW, &g_modes.box);
+    errno = error;
+}
+
+// While it lives, the terminal at `fd` is in the modes a box needs, whatever
+// a parent left it in (`stty raw -echo` of a crashed full-screen program):
+// output post-processed, so lines start at the left; and where it is the
+// input, a line at a time, Enter's CR read as a line's end, Ctrl-C, Ctrl-\,
+// Ctrl-Z their signals and Ctrl-D the input's end. The parent's modes come
+// back at its end, or before a signal ends or stops the program.
+class BoxModes {
+public:
+    BoxModes(int fd, bool input) noexcept
+    {
+        if (fd < 0 || ::tcgetattr(fd, &g_modes.parent) != 0) {
+            return;  // no terminal, or none to change: the box shows as it can
+        }
+        g_modes.fd = fd;
+        g_modes.box = g_modes.parent;
+        g_modes.box.c_oflag |= OPOST | ONLCR;
+        if (input) {
+            g_modes.box.c_lflag |= ICANON | ISIG;
+            g_modes.box.c_iflag |= ICRNL;
+            g_modes.box.c_iflag &= ~static_cast<tcflag_t>(INLCR | IGNCR);
+        }
+        for (std::size_t i = 0; i < std::size(kModeSignals); ++i) {
+            struct sigaction action {};
+            action.sa_handler = RestoreThenAct;
+            sigfillset(&action.sa_mask);
+            // One that whoever started the program ignored stays ignored.
+            installed_[i] = ::sigaction(kModeSignals[i], nullptr, &previous_[i]) == 0 &&
+                            previous_[i].sa_handler == SIG_DFL && (previous_[i].sa_flags & SA_SIGINFO) == 0 &&
+                            ::sigaction(kModeSignals[i], &action, nullptr) == 0;
+        }
+        // A terminal that takes no modes (a hung-up one) fails the box's
+        // writes or its read, if anything: they tell.
+        static_cast<void>(::tcsetattr(fd, TCSANOW, &g_modes.box));
+    }
+    ~BoxModes()
+    {
+        if (g_modes.fd < 0) {
+            return;
+        }
+        // Modes first: a signal between the two still finds them restored.
+        // Should this fail, the terminal is gone, and its modes with it.
+        static_cast<void>(::tcsetattr(g_modes.fd, TCSANOW, &g_modes.parent));
+        for (std::size_t i = 0; i < std::size(kModeSignals); ++i) {
+            if (installed_[i]) {
+                static_cast<void>(::sigaction(kModeSignals[i], &previous_[i], nullptr));  // as read: it takes it
+            }
+        }
+        g_modes.fd = -1;
+    }
+    BoxModes(const BoxModes&) = delete;
+    BoxModes& operator=(const BoxModes&) = delete;
+
+private:
+    struct sigaction previous_[std::size(kModeSignals)]{};
+    bool installed_[std::size(kModeSignals)] = {};
+};
+
 }  // namespace
 
 std::string RenderFramedBox(std::string_view prompt, BoxStyle style, std::string_view title, int columns,
@@ -120,6 +215,7 @@ TerminalMsgBox::TerminalMsgBox(int output_fd, int input_fd, std::string_view loc
       screen_fd_(::isatty(output_fd) == 1 ? output_fd : -1),
       own_screen_(false),
       plain_output_(screen_fd_ < 0),
+      input_terminal_(::isatty(input_fd) == 1),
       charset_(locale)
 {
     // The input's terminal, never opened by its name: after su, that name is
@@ -143,6 +239,7 @@ TerminalMsgBox::~TerminalMsgBox()
 
 Status TerminalMsgBox::Show(std::string_view prompt, BoxStyle style, std::string_view title) noexcept
 {
+    const BoxModes modes(input_terminal_ ? input_fd_ : screen_fd_, input_terminal_);
     std::string on_screen;
     std::string plain;
     try {

@@ -29,8 +29,10 @@ std::string RenderPlainLine(std::string_view prompt, BoxStyle style, std::string
 // pipe or a file it writes the plain line, which keeps logs readable, and
 // where the input is a terminal all the same, the person there sees the
 // framed box on it. Either way it waits for one line of input as the OK
-// button; once the input has ended (Ctrl-D), no box waits any more. Every
-// text goes out in the charset of `locale` (see TerminalCharset).
+// button; once the input has ended (Ctrl-D), no box waits any more. On a
+// terminal it waits in the modes it needs, and restores the parent's
+// afterwards. Every text goes out in the charset of `locale` (see
+// TerminalCharset).
 class TerminalMsgBox final : public MsgBoxService {
 public:
     // Throws std::bad_alloc.
@@ -43,9 +45,10 @@ public:
 private:
     int output_fd_;
     int input_fd_;
-    int screen_fd_;      // the terminal the framed box is drawn on, or -1
-    bool own_screen_;    // opened here, as the input's terminal, and closed with the box
-    bool plain_output_;  // the output is no terminal: plain lines go there
+    int screen_fd_;        // the terminal the framed box is drawn on, or -1
+    bool own_screen_;      // opened here, as the input's terminal, and closed with the box
+    bool plain_output_;    // the output is no terminal: plain lines go there
+    bool input_terminal_;  // the input is a terminal, whose modes are the box's business
     bool input_ended_ = false;
     TerminalCharset charset_;
 };
