@@ -106,8 +106,9 @@ extern "C" void RestoreThenAct(int signal)
 // a parent left it in (`stty raw -echo` of a crashed full-screen program):
 // output post-processed, so lines start at the left; and where it is the
 // input, a line at a time, Enter's CR read as a line's end, Ctrl-C, Ctrl-\,
-// Ctrl-Z their signals and Ctrl-D the input's end. The parent's modes come
-// back at its end, or before a signal ends or stops the program.
+// Ctrl-Z their signals and Ctrl-D the input's end, with what was typed
+// before the box discarded. The parent's modes come back at its end, or
+// before a signal ends or stops the program.
 class BoxModes {
 public:
     BoxModes(int fd, bool input) noexcept
@@ -135,6 +136,9 @@ public:
         // A terminal that takes no modes (a hung-up one) fails the box's
         // writes or its read, if anything: they tell.
         static_cast<void>(::tcsetattr(fd, TCSANOW, &g_modes.box));
+        if (input) {
+            static_cast<void>(::tcflush(fd, TCIFLUSH));
+        }
     }
     ~BoxModes()
     {

@@ -31,8 +31,9 @@ std::string RenderPlainLine(std::string_view prompt, BoxStyle style, std::string
 // framed box on it. Either way it waits for one line of input as the OK
 // button; once the input has ended (Ctrl-D), no box waits any more. On a
 // terminal it waits in the modes it needs, and restores the parent's
-// afterwards. Every text goes out in the charset of `locale` (see
-// TerminalCharset).
+// afterwards; what was typed there before it was shown is discarded, so that
+// no key meant for another box answers it. Every text goes out in the
+// charset of `locale` (see TerminalCharset).
 class TerminalMsgBox final : public MsgBoxService {
 public:
     // Throws std::bad_alloc.
@@ -48,7 +49,7 @@ private:
     int screen_fd_;        // the terminal the framed box is drawn on, or -1
     bool own_screen_;      // opened here, as the input's terminal, and closed with the box
     bool plain_output_;    // the output is no terminal: plain lines go there
-    bool input_terminal_;  // the input is a terminal, whose modes are the box's business
+    bool input_terminal_;  // the input is a terminal, whose modes and type-ahead are the box's business
     bool input_ended_ = false;
     TerminalCharset charset_;
 };

@@ -302,6 +302,8 @@ TEST(EndToEnd, EveryTerminalShowsEveryBoxReadably)
                       modes.c_lflag &= ~tcflag_t{ICANON};
                       modes.c_cc[VMIN] = modes.c_cc[VTIME] = 0;
                   }},
+             Case{"a double Enter answers one box: keys typed before a box are not its answer",
+                  "┌─ Informace o Osobě ─", "┌─ Osoby ─", 0, "\n\n|\n\n|\n\n|\n"},
              Case{"a Latin-2 terminal, as LC_ALL says before LC_CTYPE and LANG: its own bytes, an ASCII frame",
                   "+- Informace o Osob\354 -", "| Tarn Z\355bal narozen dne: 1.1.1970 |", 0, each,
                   "LC_ALL=cs_CZ.ISO-8859-2 LC_CTYPE=C.UTF-8 LANG=C.UTF-8"},
