@@ -20,7 +20,6 @@ using platform::kOk;
 using platform::terminal::DisplayWidth;
 using platform::terminal::RenderFramedBox;
 using platform::terminal::RenderPlainLine;
-using platform::terminal::TerminalCharset;
 using platform::terminal::TerminalMsgBox;
 
 namespace {
@@ -71,13 +70,6 @@ TEST(FramedBox, LinesUpByColumnsWithCzechLettersMarksTheStyleAndWrapsToTheTermin
     EXPECT_EQ(Lines(box)[1], "│ (!) Vkládané Datum narození je menší │");
     EXPECT_EQ(Lines(box)[2], "│     než současné datum               │");
     EXPECT_NE(RenderFramedBox("x", BoxStyle::Information, "Osoby", 80).find("│ (i) x"), std::string::npos);
-    // A Latin-1 terminal: every word as it can show it, the box's own too, in an ASCII frame.
-    EXPECT_EQ(RenderFramedBox("Zíbal → ž", BoxStyle::Warning, "Osobě", 24, TerminalCharset("en_US.ISO-8859-1")),
-              "+- Osobe ---------+\n"
-              "| (!) Zíbal -> z  |\n"
-              "|                 |\n"
-              "|     [ OK ]      |\n"
-              "+ stisknete Enter +\n");
 }
 
 TEST(FramedBox, StaysAlignedForAnyTextAndWidthAndSendsNoControlCharacter)
@@ -166,10 +158,11 @@ TEST_F(TerminalBoxOutput, IsFramedOnlyWhereItsOutputIsATerminalAndTakesNoKeyType
 
     // An Enter typed before the box is no answer to it: only one typed once it is drawn.
     ASSERT_EQ(::write(terminal, "\n", 1), 1);
+    ASSERT_EQ(ReadAll(terminal, 2), "\r\n") << "its echo: the terminal has it";
     auto shown = std::async(std::launch::async, [&] {
         return TerminalMsgBox(pipe_ends[1], terminal_side).Show("x", BoxStyle::Plain, "T");
     });
-    EXPECT_TRUE(drawn().starts_with("\r\n┌")) << "the box on the input's terminal, after the early Enter's echo";
+    EXPECT_TRUE(drawn().starts_with("┌")) << "the box on the input's terminal";
     EXPECT_EQ(shown.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout) << "answered by type-ahead";
     ASSERT_EQ(::write(terminal, "\n", 1), 1);
     ASSERT_EQ(shown.get(), kOk);
