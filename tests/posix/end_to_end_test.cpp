@@ -155,7 +155,8 @@ public:
         size.ws_col = static_cast<unsigned short>(columns);
         size.ws_row = 24;
         int fresh = -1;  // a new terminal's modes, as the parent found them
-        EXPECT_EQ(::openpty(&terminal_, &fresh, nullptr, nullptr, nullptr) + ::tcgetattr(fresh, &modes_), 0);
+        EXPECT_EQ(::openpty(&terminal_, &fresh, nullptr, nullptr, nullptr), 0);
+        EXPECT_EQ(::tcgetattr(fresh, &modes_), 0);
         ::close(terminal_);
         ::close(fresh);
         if (stty != nullptr) {
