@@ -78,15 +78,31 @@ struct Modes {
 Modes g_modes;
 
 // The signals that end or stop the program while a box waits, from the
-// terminal's keys or from elsewhere.
-constexpr int kModeSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGTSTP};
+// terminal's keys or from elsewhere, and the one that continues it.
+constexpr int kModeSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGTSTP, SIGCONT};
+
+// The box's modes again, once the program is in the foreground: in the
+// background, setting them would change the shell's (SIGTTOU is blocked in
+// a handler), and the shell gives the terminal back on `fg`, with SIGCONT.
+void BoxModesIfForeground()
+{
+    if (::tcgetpgrp(g_modes.fd) == ::getpgrp()) {
+        ::tcsetattr(g_modes.fd, TCSANOW, &g_modes.box);
+    }
+}
 
 // Gives the terminal back in the parent's modes, then lets `signal` do what
 // it does by default; where that was a stop, the box's modes come back on
 // SIGCONT (or at once, where the system refuses to stop an orphaned group).
+// A handler has nobody to tell of a call that fails.
 extern "C" void RestoreThenAct(int signal)
 {
     const int error = errno;
+    if (signal == SIGCONT) {
+        BoxModesIfForeground();
+        errno = error;
+        return;
+    }
     ::tcsetattr(g_modes.fd, TCSANOW, &g_modes.parent);
     struct sigaction ours {};
     struct sigaction by_default {};
@@ -98,7 +114,7 @@ extern "C" void RestoreThenAct(int signal)
     ::raise(signal);
     ::pthread_sigmask(SIG_UNBLOCK, &just, nullptr);  // ends or stops the program here
     ::sigaction(signal, &ours, nullptr);
-    ::tcsetattr(g_modes.fd, TCSANOW, &g_modes.box);
+    BoxModesIfForeground();
     errno = error;
 }
 
