@@ -237,7 +237,8 @@ public:
     bool ModesRestored()
     {
         termios now{};
-        return ::tcgetattr(terminal_, &now) == 0 && std::memcmp(&now, &modes_, sizeof now) == 0;
+        return ::tcgetattr(terminal_, &now) == 0 && now.c_iflag == modes_.c_iflag && now.c_oflag == modes_.c_oflag &&
+               now.c_lflag == modes_.c_lflag && std::memcmp(now.c_cc, modes_.c_cc, sizeof now.c_cc) == 0;
     }
 
     std::string screen;

@@ -11,8 +11,9 @@
 namespace testing_support {
 
 // A folder of this test process's own locales, which LOCPATH (set here for
-// the process) makes the only ones the C library has besides C and C.UTF-8,
-// so that "cs_CZ.UTF-8" is missing on any machine. Where localedef and its
+// the process) puts before the C library's folder and in place of its
+// archive, where Debian keeps every locale generated: "cs_CZ.UTF-8" is
+// missing wherever C.UTF-8 is the only one in that folder, as Debian has it. Where localedef and its
 // sources (Debian's package locales) are there, it holds two whose names
 // name no charset: "cs_CZ" (ISO-8859-2) and "de_DE@euro" (ISO-8859-15).
 // Gives whether it does. Made once, and removed at exit.
