@@ -1,5 +1,6 @@
 #include "platform/linux/desktop_dialog.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -338,8 +339,26 @@ std::vector<std::string> DialogArguments(const DialogHelper& helper, std::string
 
 std::vector<std::string> HelperEnvironment(const char* const* environment)
 {
-    const std::string_view all = terminal::EnvironmentValue(environment, "LC_ALL");
-    const bool utf8 = terminal::IsUtf8Charset(terminal::CharsetOf(terminal::CharacterLocale(environment)));
+    // The helper's toolkit takes its locale with setlocale(LC_ALL, ""), which
+    // the C library refuses as a whole where any one category names a locale
+    // that is not installed (a LANG forwarded by ssh, set in a container
+    // image), leaving the C locale: zenity then takes the texts for ASCII and
+    // refuses them ("This option is not available"). So where a category's
+    // locale is missing, or the characters' is not UTF-8 as every text is,
+    // each category is named outright: the caller's where it is installed,
+    // C.UTF-8 where not.
+    constexpr std::string_view kCategories[] = {"LC_CTYPE",    "LC_NUMERIC",   "LC_TIME",        "LC_COLLATE",
+                                                "LC_MONETARY", "LC_MESSAGES",  "LC_PAPER",       "LC_NAME",
+                                                "LC_ADDRESS",  "LC_TELEPHONE", "LC_MEASUREMENT", "LC_IDENTIFICATION"};
+    std::vector<std::string> named;
+    bool as_it_is = true;
+    for (const std::string_view variable : kCategories) {
+        const std::string_view locale = terminal::CategoryLocale(environment, variable);
+        const bool usable = variable == "LC_CTYPE" ? terminal::IsUtf8Charset(terminal::InstalledCharset(locale))
+                                                   : terminal::LocaleInstalled(locale);
+        as_it_is = as_it_is && usable;
+        named.push_back(std::string(variable) + "=" + std::string(!usable ? "C.UTF-8" : locale.empty() ? "C" : locale));
+    }
 
     std::vector<std::string> out;
     for (const char* const* entry = environment; *entry != nullptr; ++entry) {
@@ -347,19 +366,14 @@ std::vector<std::string> HelperEnvironment(const char* const* environment)
         if (text.starts_with("ZENITY_") || text.starts_with("DIALOG_")) {
             continue;  // exit codes of the caller's choosing
         }
-        if (!utf8 && !all.empty() && (text.starts_with("LC_") || text.starts_with("LANG="))) {
-            continue;  // LC_ALL set every category; its language goes on in LANG below
-        }
-        if (!utf8 && text.starts_with("LC_CTYPE=")) {
-            continue;
+        const std::string_view variable = text.substr(0, text.find('='));
+        if (!as_it_is && (variable == "LC_ALL" || std::ranges::find(kCategories, variable) != std::end(kCategories))) {
+            continue;  // named below; LANG stays, as no category falls back on it any more
         }
         out.emplace_back(text);
     }
-    if (!utf8) {
-        if (!all.empty()) {
-            out.push_back("LANG=" + std::string(all));
-        }
-        out.emplace_back("LC_CTYPE=C.UTF-8");
+    if (!as_it_is) {
+        out.insert(out.end(), named.begin(), named.end());
     }
     for (const char* code : {"ZENITY_OK=0", "ZENITY_CANCEL=0", "ZENITY_ESC=0", "ZENITY_ERROR=255"}) {
         out.emplace_back(code);

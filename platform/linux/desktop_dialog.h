@@ -41,8 +41,8 @@ std::vector<std::string> DialogArguments(const DialogHelper& helper, std::string
 
 // The helper's environment: the caller's (display, theme, language), with the
 // exit codes zenity reads from it at their meaning for a message box (all of
-// OK, Escape and the close button exit 0) and a UTF-8 character set where the
-// caller's locale names none or another, since every text is UTF-8.
+// OK, Escape and the close button exit 0), and a locale the helper can take:
+// every category's installed, the characters' UTF-8 as every text is.
 // Throws std::bad_alloc.
 std::vector<std::string> HelperEnvironment(const char* const* environment);
 

@@ -1,8 +1,12 @@
 #include "platform/posix/terminal_charset.h"
 
 #include <cerrno>
+#include <memory>
+#include <type_traits>
+#include <utility>
 
 #include <iconv.h>
+#include <langinfo.h>
 
 namespace platform::terminal {
 namespace {
@@ -47,6 +51,18 @@ std::string Convert(std::string_view text, const std::string& from, const std::s
     return out;
 }
 
+struct FreeLocale {
+    void operator()(locale_t locale) const noexcept { ::freelocale(locale); }
+};
+using Locale = std::unique_ptr<std::remove_pointer_t<locale_t>, FreeLocale>;
+
+// The C library's locale `name` (empty: C) for the categories of `mask`, or
+// none where it has none; newlocale would read "" from the environment.
+Locale OpenLocale(std::string_view name, int mask)
+{
+    return Locale(::newlocale(mask, name.empty() ? "C" : std::string(name).c_str(), nullptr));
+}
+
 }  // namespace
 
 InUtf8Locale::InUtf8Locale() noexcept : previous_(Utf8Locale() != nullptr ? ::uselocale(Utf8Locale()) : nullptr) {}
@@ -60,8 +76,15 @@ InUtf8Locale::~InUtf8Locale()
 
 TerminalCharset::TerminalCharset(std::string_view locale)
 {
-    if (const std::string_view charset = CharsetOf(locale); !charset.empty() && !IsUtf8Charset(charset)) {
-        charset_ = charset;
+    std::string charset;
+    if (!locale.empty() && locale != "C" && locale != "POSIX") {
+        charset = InstalledCharset(locale);
+    }
+    if (charset.empty()) {
+        charset = CharsetOf(locale);
+    }
+    if (!IsUtf8Charset(charset)) {
+        charset_ = std::move(charset);
     }
 }
 
@@ -86,14 +109,30 @@ std::string_view EnvironmentValue(const char* const* environment, std::string_vi
     return {};
 }
 
-std::string_view CharacterLocale(const char* const* environment) noexcept
+std::string_view CategoryLocale(const char* const* environment, std::string_view category) noexcept
 {
-    for (const std::string_view variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    for (const std::string_view variable : {std::string_view("LC_ALL"), category, std::string_view("LANG")}) {
         if (const std::string_view value = EnvironmentValue(environment, variable); !value.empty()) {
             return value;
         }
     }
     return {};
+}
+
+std::string_view CharacterLocale(const char* const* environment) noexcept
+{
+    return CategoryLocale(environment, "LC_CTYPE");
+}
+
+bool LocaleInstalled(std::string_view name)
+{
+    return OpenLocale(name, LC_ALL_MASK) != nullptr;
+}
+
+std::string InstalledCharset(std::string_view name)
+{
+    const Locale locale = OpenLocale(name, LC_CTYPE_MASK);
+    return locale ? ::nl_langinfo_l(CODESET, locale.get()) : "";
 }
 
 std::string_view CharsetOf(std::string_view locale) noexcept

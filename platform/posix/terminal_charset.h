@@ -22,15 +22,18 @@ private:
     locale_t previous_;
 };
 
-// The character set a terminal shows, as its locale names it. Most are UTF-8,
-// the program's own; one that names another ("cs_CZ.ISO-8859-2") gets every
+// The character set a terminal shows, as its locale has it. Most are UTF-8,
+// the program's own; another ("cs_CZ.ISO-8859-2", "cs_CZ") gets every
 // text converted, with what it lacks transliterated, since UTF-8's bytes are
 // garbage to it and some (0x90, 0x9B) even control codes.
 class TerminalCharset {
 public:
     // `locale`: the name the C library would take for LC_CTYPE (see
-    // CharacterLocale). No charset named ("C", "POSIX", none at all) is taken
-    // for UTF-8, as most terminals today are.
+    // CharacterLocale). An installed locale's charset is the C library's; a
+    // missing one's, the one its name names. The C locale ("C", "POSIX",
+    // none at all), and a missing one that names none, say nothing of the
+    // terminal: taken for UTF-8, as most terminals today are.
+    // Throws std::bad_alloc.
     explicit TerminalCharset(std::string_view locale);
 
     bool IsUtf8() const noexcept { return charset_.empty(); }
@@ -49,9 +52,21 @@ private:
 // it is not set.
 std::string_view EnvironmentValue(const char* const* environment, std::string_view name) noexcept;
 
-// The locale name the C library takes for characters: LC_ALL, else LC_CTYPE,
-// else LANG, the first that is not empty; empty where none is.
+// The locale name the C library takes for the category whose variable is
+// `category` ("LC_TIME"): LC_ALL, else that variable, else LANG, the first
+// that is not empty; empty where none is, which is the C locale.
+std::string_view CategoryLocale(const char* const* environment, std::string_view category) noexcept;
+
+// The locale name the C library takes for characters (LC_CTYPE).
 std::string_view CharacterLocale(const char* const* environment) noexcept;
+
+// Whether the C library has the locale `name` (empty: C). Throws std::bad_alloc.
+bool LocaleInstalled(std::string_view name);
+
+// The character set of the locale `name` as the C library has it, whatever
+// the name says or does not ("ISO-8859-2" for "cs_CZ"); empty where no such
+// locale is installed. Throws std::bad_alloc.
+std::string InstalledCharset(std::string_view name);
 
 // The character set a locale name names: "ISO-8859-2" of
 // "cs_CZ.ISO-8859-2@euro"; empty where it names none.

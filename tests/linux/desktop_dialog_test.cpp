@@ -33,6 +33,7 @@
 
 #include "platform/linux/desktop_dialog.h"
 #include "platform/linux/desktop_session.h"
+#include "tests/support/private_locales.h"
 #include "tests/support/read_all.h"
 
 using platform::BoxStyle;
@@ -486,7 +487,8 @@ TEST_F(DesktopDialog, EachHelpersExitCodesAreReadAsItMeansThem)
                   "\"$ZENITY_ESC\"",
                   kOk},
              Case{Helper::Zenity,
-                  "[ \"$LC_CTYPE\" = C.UTF-8 ] && [ \"$LANG\" = C ] && [ -z \"$LC_ALL\" ] && exit \"$ZENITY_OK\"; exit "
+                  "[ \"$LC_CTYPE\" = C.UTF-8 ] && [ \"$LC_TIME\" = C ] && [ -z \"$LC_ALL\" ] && exit \"$ZENITY_OK\"; "
+                  "exit "
                   "9",
                   kOk},
              Case{Helper::Zenity, "[ $((0x$(sed -n 's/SigIgn:\\t//p' /proc/$$/status) & 0x1000)) = 0 ] || exit 9", kOk},
@@ -515,6 +517,52 @@ TEST_F(DesktopDialog, EachHelpersExitCodesAreReadAsItMeansThem)
     ::unsetenv("LC_ALL");
     std::signal(SIGPIPE, sigpipe);
     EXPECT_EQ(ShowWith(folder_ + "/missing", "x"), Status::FromPosixError(ENOENT));
+}
+
+TEST(HelperEnvironment, GivesEveryCategoryAnInstalledLocaleAndCharactersUtf8)
+{
+    const bool legacy = testing_support::UsePrivateLocales();
+    const std::string locpath = std::string("LOCPATH=") + std::getenv("LOCPATH");
+    // The caller's settings; whether the helper gets them as they are; what its
+    // setlocale(LC_ALL, "") makes of them, as `locale` says (cs_CZ and de_DE@euro, the private legacy ones).
+    const std::tuple<std::vector<const char*>, bool, const char*> cases[] = {
+        {{"LANG=C.UTF-8"}, true, "LC_CTYPE=C.UTF-8 LC_MESSAGES=C.UTF-8"},
+        {{"LANG=cs_CZ.UTF-8"}, false, "LC_CTYPE=C.UTF-8 LC_MESSAGES=C.UTF-8"},  // missing, as ssh forwards it
+        {{"LC_ALL=C.UTF-8", "LANG=cs_CZ.UTF-8"}, true, "LC_CTYPE=C.UTF-8 LC_MESSAGES=C.UTF-8"},
+        {{"LC_ALL=cs_CZ.UTF-8", "LANG=C.UTF-8"}, false, "LC_CTYPE=C.UTF-8 LC_MESSAGES=C.UTF-8"},
+        {{"LC_ALL=", "LC_CTYPE=C.UTF-8", "LC_MESSAGES=C", "LANG=cs_CZ.UTF-8"}, false, "LC_CTYPE=C.UTF-8 LC_MESSAGES=C"},
+        {{"LC_TIME=cs_CZ.UTF-8", "LANG=C.UTF-8"}, false, "LC_CTYPE=C.UTF-8 LC_MESSAGES=C.UTF-8"},
+        {{"LC_CTYPE=C.UTF-8", "LANG=C"}, true, "LC_CTYPE=C.UTF-8 LC_MESSAGES=C"},
+        {{"LC_CTYPE=C", "LANG=C.UTF-8"}, false, "LC_CTYPE=C.UTF-8 LC_MESSAGES=C.UTF-8"},  // ASCII
+        {{"LC_ALL=C"}, false, "LC_CTYPE=C.UTF-8 LC_MESSAGES=C"},
+        {{}, false, "LC_CTYPE=C.UTF-8 LC_MESSAGES=C"},
+        {{"LANG=cs_CZ"}, false, "LC_CTYPE=C.UTF-8 LC_MESSAGES=cs_CZ"},  // Latin-2, its name naming no charset
+        {{"LC_CTYPE=C.UTF-8", "LANG=de_DE@euro"}, true, "LC_CTYPE=C.UTF-8 LC_MESSAGES=de_DE@euro"},
+    };
+    for (auto [environment, kept, shown] : cases) {
+        if (!legacy && std::string_view(shown).find("MESSAGES=C") == std::string_view::npos) {
+            continue;
+        }
+        environment.insert(environment.begin(), {locpath.c_str(), "PATH=/usr/bin:/bin"});
+        environment.push_back(nullptr);
+        const std::vector<std::string> helper = HelperEnvironment(environment.data());
+        SCOPED_TRACE(testing::PrintToString(helper));
+        std::string command = "env -i";
+        for (const std::string& entry : helper) {
+            command += " '" + entry + "'";
+        }
+        FILE* const said = ::popen((command + " sh -c 'locale 2>&1 | grep -e Cannot -e LC_CTYPE -e LC_MESSAGES | "
+                                              "tr -d \\\" | tr \"\\n\" \" \"; locale charmap'")
+                                       .c_str(),
+                                   "r");
+        ASSERT_NE(said, nullptr);
+        EXPECT_EQ(testing_support::ReadAll(::fileno(said)), std::string(shown) + " UTF-8\n");
+        EXPECT_EQ(helper.size() == environment.size() + 3, kept);
+        ::pclose(said);
+    }
+    if (!legacy) {
+        GTEST_SKIP() << "localedef or its sources (package locales) missing: the rows of legacy charsets left out";
+    }
 }
 
 TEST_F(DesktopDialog, KeepsTheHelpersWordsWithItsStandardDescriptorsClosed)

@@ -154,16 +154,26 @@ enum Wiring : unsigned {
     kOthersTerminal = 8,  // one that its name does not open, as after su
 };
 
-// The program on a terminal `columns` wide, with `locale` ("LC_CTYPE=x LANG=y")
+// The program on a terminal `columns` wide, left by a parent in the modes
+// that `stty` makes of a new terminal's, with `locale` ("LC_CTYPE=x LANG=y")
 // as its only locale settings, and its descriptors wired as asked.
 class TerminalRun {
 public:
-    TerminalRun(int columns, const char* locale, unsigned wiring = 0, const std::string& output_file = "")
+    TerminalRun(int columns, const char* locale, unsigned wiring, const std::string& output_file,
+                void (*stty)(termios&))
     {
         winsize size{};
         size.ws_col = static_cast<unsigned short>(columns);
         size.ws_row = 24;
-        child_ = ::forkpty(&terminal_, nullptr, nullptr, &size);
+        int fresh = -1;  // a new terminal's modes, as the parent found them
+        EXPECT_EQ(::openpty(&terminal_, &fresh, nullptr, nullptr, nullptr), 0);
+        EXPECT_EQ(::tcgetattr(fresh, &modes_), 0);
+        ::close(terminal_);
+        ::close(fresh);
+        if (stty != nullptr) {
+            stty(modes_);
+        }
+        child_ = ::forkpty(&terminal_, nullptr, &modes_, &size);
         if (child_ == 0) {
             for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "LC_ALL", "LC_CTYPE", "LANG"}) {
                 ::unsetenv(name);
@@ -192,31 +202,54 @@ public:
     }
     ~TerminalRun() { ::close(terminal_); }
 
-    // Reads what the terminal shows until `wanted` appears, or 5 s pass.
-    bool Await(const std::string& wanted)
+    // Reads what the terminal shows until `done`, or until `limit` passes.
+    bool AwaitThat(const auto& done, std::chrono::milliseconds limit = std::chrono::seconds(5))
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (screen.find(wanted) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!done() && std::chrono::steady_clock::now() < deadline) {
             pollfd ready{terminal_, POLLIN, 0};
             char buffer[1024];
             ssize_t got = 0;
-            if (::poll(&ready, 1, 100) > 0 && (got = ::read(terminal_, buffer, sizeof buffer)) > 0) {
+            if (::poll(&ready, 1, 10) > 0 && (got = ::read(terminal_, buffer, sizeof buffer)) > 0) {
                 screen.append(buffer, static_cast<std::size_t>(got));
             }
         }
-        return screen.find(wanted) != std::string::npos;
+        return done();
     }
-    void Type(std::string_view keys)
+    bool Await(const std::string& wanted)
     {
-        EXPECT_EQ(::write(terminal_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+        return AwaitThat([&] { return screen.find(wanted) != std::string::npos; });
+    }
+    // Types each part of `keys` ("\n|\n") once the program, waiting still
+    // after 30 ms, has drawn more than their echo since the last part: the
+    // next box.
+    void Answer(std::string_view keys)
+    {
+        for (std::size_t start = 0, end = 0; end != std::string_view::npos; start = end + 1) {
+            end = keys.find('|', start);
+            const std::string_view part = keys.substr(start, end - start);
+            AwaitThat([] { return false; }, std::chrono::milliseconds(30));
+            const std::size_t shown = screen.size();
+            EXPECT_EQ(::write(terminal_, part.data(), part.size()), static_cast<ssize_t>(part.size()));
+            if (end != std::string_view::npos) {
+                EXPECT_TRUE(AwaitThat([&] { return screen.size() > shown + 8; })) << "no box after " << start;
+            }
+        }
     }
     // The exit code once the program has ended (within ExecProgram's 10 s), or
-    // -1 where it did not exit.
+    // 128 and the signal that ended it.
     int ExitCode()
     {
         int status = -1;
         ::waitpid(child_, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    // Whether the terminal is in the modes the parent left it in.
+    bool ModesRestored()
+    {
+        termios now{};
+        return ::tcgetattr(terminal_, &now) == 0 && now.c_iflag == modes_.c_iflag && now.c_oflag == modes_.c_oflag &&
+               now.c_lflag == modes_.c_lflag && std::memcmp(now.c_cc, modes_.c_cc, sizeof now.c_cc) == 0;
     }
 
     std::string screen;
@@ -224,6 +257,7 @@ public:
 private:
     int terminal_ = -1;
     pid_t child_ = -1;
+    termios modes_{};
 };
 
 }  // namespace
@@ -235,46 +269,68 @@ TEST(EndToEnd, EveryTerminalShowsEveryBoxReadably)
     std::filesystem::copy_file(OSOBY_EXECUTABLE, kProgramForAnyone, std::filesystem::copy_options::overwrite_existing);
     const char* failed = "osoby: operace ZobrazVse osoby A selhala: Bad file descriptor (errno 9)";
     const char* utf8 = "LANG=C.UTF-8";
+    const char* each = "\n|\n|\n|\n";  // Enter for each box
     struct Case {
         const char* what;
         const char* first_box;  // as the terminal shows it
         const char* last_box;
         unsigned wiring = 0;
-        const char* keys = "\n\n\n\n";  // typed once the first box is up
+        const char* keys = "\n|\n|\n|\n";  // typed once the first box is up, each part once the next is (see Answer)
         const char* locale = "LANG=C.UTF-8";
         int exit_code = 0;
         int columns = 80;
+        void (*stty)(termios&) = nullptr;
     };
+    const auto raw = +[](termios& modes) { ::cfmakeraw(&modes); };  // as `stty raw -echo`
     for (const Case& terminal : {
              Case{"40 columns: each box framed and wrapped to them", "│ Nevyplněno Nevyplněno narozen dne: │",
-                  "│ (i) Tarn Zíbal je starší než Ostin │", 0, "\n\n\n\n", utf8, 0, 40},
+                  "│ (i) Tarn Zíbal je starší než Ostin │", 0, each, utf8, 0, 40},
              Case{"narrower than any box, output into a file: plain lines on the terminal too",
                   "Informace o Osobě: Nevyplněno Nevyplněno narozen dne: Nevyplněno\r\n",
-                  "(i) Osoby: Tarn Zíbal je starší než Ostin Murav", kOutputIntoFile, "\n\n\n\n", utf8, 0, 23},
+                  "(i) Osoby: Tarn Zíbal je starší než Ostin Murav", kOutputIntoFile, each, utf8, 0, 23},
              Case{"output into a file: the boxes on the terminal all the same, the narrowest too",
-                  "┌─ Informace o Osobě ─", "┌─ Osoby ─", kOutputIntoFile, "\n\n\n\n", utf8, 0, 24},
+                  "┌─ Informace o Osobě ─", "┌─ Osoby ─", kOutputIntoFile, each, utf8, 0, 24},
              Case{"the same on a terminal read-only, not ours to open by name (after su)", "┌─ Informace o Osobě ─",
                   "┌─ Osoby ─", kOutputIntoFile | kOthersTerminal | kReadOnlyInput},
              Case{"the same read-write", "┌─ Informace o Osobě ─", "┌─ Osoby ─", kOutputIntoFile | kOthersTerminal},
              Case{"output closed: the failure report, no box", failed, failed, kOutputClosed, "", utf8, 1},
              Case{"the same with the input read-only", failed, failed, kOutputClosed | kReadOnlyInput, "", utf8, 1},
-             Case{"Ctrl-D once ends the input for every box", "┌─ Informace o Osobě ─", "┌─ Osoby ─", 0, "\x04"},
+             Case{"Ctrl-D once ends the input for every box, in a terminal left raw too", "┌─ Informace o Osobě ─",
+                  "┌─ Osoby ─", 0, "\x04", utf8, 0, 80, raw},
+             Case{"left raw: Enter (CR) answers each box, drawn with lines that start at the left", "┐\r\n│ Nevyplněno",
+                  "┌─ Osoby ─", 0, "\r|\r|\r|\r", utf8, 0, 80, raw},
+             Case{"left raw: Ctrl-C ends the run as SIGINT does", "┌─ Informace o Osobě ─", "┌─ Informace o Osobě ─", 0,
+                  "\x03", utf8, 128 + SIGINT, 80, raw},
+             Case{"left with CR not read as Enter: Enter answers all the same", "┌─ Informace o Osobě ─", "┌─ Osoby ─",
+                  0, "\r|\r|\r|\r", utf8, 0, 80, +[](termios& modes) { modes.c_iflag &= ~tcflag_t{ICRNL}; }},
+             Case{"left reading keys at once, with none there at once: each box waits for its Enter",
+                  "┌─ Informace o Osobě ─", "┌─ Osoby ─", 0, each, utf8, 0, 80,
+                  +[](termios& modes) {
+                      modes.c_lflag &= ~tcflag_t{ICANON};
+                      modes.c_cc[VMIN] = modes.c_cc[VTIME] = 0;
+                  }},
+             Case{"a double Enter answers one box: keys typed before a box are not its answer",
+                  "┌─ Informace o Osobě ─", "┌─ Osoby ─", 0, "\n\n|\n\n|\n\n|\n"},
              Case{"a Latin-2 terminal, as LC_ALL says before LC_CTYPE and LANG: its own bytes, an ASCII frame",
-                  "+- Informace o Osob\354 -", "| Tarn Z\355bal narozen dne: 1.1.1970 |", 0, "\n\n\n\n",
+                  "+- Informace o Osob\354 -", "| Tarn Z\355bal narozen dne: 1.1.1970 |", 0, each,
                   "LC_ALL=cs_CZ.ISO-8859-2 LC_CTYPE=C.UTF-8 LANG=C.UTF-8"},
-             Case{"LC_CTYPE before LANG, an empty LC_ALL as unset", "┌─ Informace o Osobě ─", "┌─ Osoby ─", 0,
-                  "\n\n\n\n", "LC_ALL= LC_CTYPE=C.UTF-8 LANG=cs_CZ.ISO-8859-2"},
-             Case{"a Latin-1 terminal: what it lacks transliterated",
-                  "| Nevyplneno Nevyplneno narozen dne: Nevyplneno |",
-                  "| (i) Tarn Z\355bal je stars\355 nez Ostin Murav |", 0, "\n\n\n\n", "LANG=en_US.ISO-8859-1"},
+             Case{"LC_CTYPE before LANG, an empty LC_ALL as unset", "┌─ Informace o Osobě ─", "┌─ Osoby ─", 0, each,
+                  "LC_ALL= LC_CTYPE=C.UTF-8 LANG=cs_CZ.ISO-8859-2"},
+             Case{
+                 "a Latin-1 terminal: what it lacks transliterated, the box's own words too",
+                 "| Nevyplneno Nevyplneno narozen dne: Nevyplneno |\r\n|                                               "
+                 "|\r\n|                    [ OK ]                     |\r\n+--------------- stisknete Enter "
+                 "---------------+",
+                 "| (i) Tarn Z\355bal je stars\355 nez Ostin Murav |", 0, each, "LANG=en_US.ISO-8859-1"},
          }) {
         SCOPED_TRACE(terminal.what);
-        TerminalRun run(terminal.columns, terminal.locale, terminal.wiring, file);
+        TerminalRun run(terminal.columns, terminal.locale, terminal.wiring, file, terminal.stty);
         ASSERT_TRUE(run.Await(terminal.first_box)) << run.screen;
-        run.Type(terminal.keys);
+        run.Answer(terminal.keys);
         ASSERT_TRUE(run.Await(terminal.last_box)) << run.screen;
         EXPECT_EQ(run.ExitCode(), terminal.exit_code);
-        if (terminal.columns < 24 || terminal.exit_code != 0) {
+        EXPECT_TRUE(run.ModesRestored()) << "the terminal as the parent left it";
+        if (terminal.columns < 24 || terminal.exit_code == 1) {
             EXPECT_EQ(run.screen.find("┌"), std::string::npos) << "no frame that the terminal would break, or no box";
         }
         if (terminal.wiring & kOutputIntoFile) {

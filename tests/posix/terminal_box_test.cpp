@@ -1,4 +1,6 @@
+#include <chrono>
 #include <csignal>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -136,7 +138,7 @@ TEST_F(TerminalBoxOutput, WaitsForOneLineThenTheNextBoxGetsTheNext)
     ::close(output[0]);
 }
 
-TEST_F(TerminalBoxOutput, IsFramedOnlyWhereItsOutputIsATerminal)
+TEST_F(TerminalBoxOutput, IsFramedOnlyWhereItsOutputIsATerminalAndTakesNoKeyTypedThereBeforeIt)
 {
     int terminal = -1;
     int terminal_side = -1;
@@ -145,10 +147,25 @@ TEST_F(TerminalBoxOutput, IsFramedOnlyWhereItsOutputIsATerminal)
     ASSERT_EQ(::pipe(pipe_ends), 0);
     ASSERT_EQ(::write(input_[1], "\n", 1), 1);
     ASSERT_EQ(TerminalMsgBox(terminal_side, input_[0]).Show("x", BoxStyle::Plain, "T"), kOk);
-    EXPECT_EQ(ReadAll(terminal, 3), "┌") << "output to a terminal, input from a pipe: framed";
+    const auto drawn = [terminal] {
+        std::string screen;
+        while (!screen.ends_with("┘\r\n")) {
+            screen += ReadAll(terminal, 1);
+        }
+        return screen;
+    };
+    EXPECT_TRUE(drawn().starts_with("┌")) << "output to a terminal, input from a pipe: framed";
 
+    // An Enter typed before the box is no answer to it: only one typed once it is drawn.
     ASSERT_EQ(::write(terminal, "\n", 1), 1);
-    ASSERT_EQ(TerminalMsgBox(pipe_ends[1], terminal_side).Show("x", BoxStyle::Plain, "T"), kOk);
+    ASSERT_EQ(ReadAll(terminal, 2), "\r\n") << "its echo: the terminal has it";
+    auto shown = std::async(std::launch::async, [&] {
+        return TerminalMsgBox(pipe_ends[1], terminal_side).Show("x", BoxStyle::Plain, "T");
+    });
+    EXPECT_TRUE(drawn().starts_with("┌")) << "the box on the input's terminal";
+    EXPECT_EQ(shown.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout) << "answered by type-ahead";
+    ASSERT_EQ(::write(terminal, "\n", 1), 1);
+    ASSERT_EQ(shown.get(), kOk);
     ::close(pipe_ends[1]);
     EXPECT_EQ(ReadAll(pipe_ends[0]), "T: x\n") << "output to a pipe, input from a terminal: a plain line";
     for (const int fd : {terminal, terminal_side, pipe_ends[0]}) {

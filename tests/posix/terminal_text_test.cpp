@@ -1,10 +1,13 @@
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include <malloc.h>
 
 #include <gtest/gtest.h>
+
+#include "tests/support/private_locales.h"
 
 #include "platform/posix/terminal_charset.h"
 #include "platform/posix/terminal_text.h"
@@ -60,17 +63,35 @@ TEST(TerminalText, FitCutsWithAnEllipsis)
     EXPECT_EQ(DisplayWidth(Fit("日本語日本語", 6)), 5);
 }
 
-TEST(TerminalCharset, IsTheOneTheFirstLocaleVariableSetNames)
+// The C library (2.36, 2.41) leaks its copy of LOCPATH, which the private
+// locales set, whenever newlocale finds no such locale: no leak of ours.
+extern "C" const char* __lsan_default_suppressions()
 {
-    const std::pair<std::vector<const char*>, const char*> cases[] = {
-        {{"LANGUAGE=cs_CZ.ISO-8859-2", "LANG=C.UTF-8"}, "UTF-8"},  // LANGUAGE names languages only
-        {{"LC_ALL=", "LC_CTYPE=cs_CZ.ISO-8859-2", "LANG=C.UTF-8"}, "ISO-8859-2"},
-        {{"LANG=de_DE.ISO-8859-15@euro"}, "ISO-8859-15"},
-        {{"LC_ALL=C", "LANG=cs_CZ.ISO-8859-2"}, ""},
+    return "leak:argz_add_sep\n";
+}
+
+TEST(TerminalCharset, IsTheInstalledLocalesElseTheOneItsNameNamesOfTheFirstLocaleVariableSet)
+{
+    const bool legacy = testing_support::UsePrivateLocales();
+    const std::tuple<std::vector<const char*>, const char*, bool> cases[] = {
+        {{"LANGUAGE=cs_CZ.ISO-8859-2", "LANG=C.UTF-8"}, "ě€", false},                // LANGUAGE names languages only
+        {{"LC_ALL=", "LC_CTYPE=cs_CZ.ISO-8859-2", "LANG=C.UTF-8"}, "\354?", false},  // missing: as named
+        {{"LANG=de_DE.ISO-8859-15@euro"}, "?\244", false},
+        {{"LC_ALL=C", "LANG=cs_CZ.ISO-8859-2"}, "ě€", false},
+        {{"LANG=cs_CZ.UTF-8"}, "ě€", false},
+        {{"LANG=en_GB"}, "ě€", false},    // missing, naming none
+        {{"LANG=cs_CZ"}, "\354?", true},  // installed: as the C library has it
+        {{"LC_CTYPE=de_DE@euro", "LANG=cs_CZ"}, "?\244", true},
     };
-    for (auto [environment, charset] : cases) {
+    for (auto [environment, encoded, needs_legacy] : cases) {
         environment.push_back(nullptr);
-        EXPECT_EQ(CharsetOf(CharacterLocale(environment.data())), charset) << environment.front();
+        if (legacy || !needs_legacy) {
+            EXPECT_EQ(TerminalCharset(CharacterLocale(environment.data())).Encode("ě€"), encoded)
+                << environment.front();
+        }
+    }
+    if (!legacy) {
+        GTEST_SKIP() << "localedef or its sources (package locales) missing: installed legacy locales left out";
     }
 }
 
