@@ -1,6 +1,7 @@
 // The process start on Linux: prepares the runtime and runs Main.
 #include <csignal>
 #include <optional>
+#include <string>
 
 #include <unistd.h>
 
@@ -20,19 +21,28 @@ int main()
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGCHLD, SIG_DFL);
 
-    // Desktop dialogs where a desktop session answers and a dialog helper is
-    // there, the terminal box otherwise; chosen once, for the whole run.
+    // Desktop dialogs where a desktop session answers and a dialog helper
+    // there starts, the terminal box otherwise; chosen once, for the whole run.
     std::optional<platform::desktop::DesktopDialogMsgBox> dialog_box;
     std::optional<platform::terminal::TerminalMsgBox> terminal_box;
+    std::optional<platform::desktop::AfterUnstartableHelper> noted_box;
     const auto session = platform::desktop::Session::FromEnvironment();
-    if (auto helper = platform::desktop::FindDialogHelper(session);
-        helper && platform::desktop::DisplayAnswers(session)) {
-        helper->version = platform::desktop::ReadVersion(helper->path);
+    std::string unstartable;
+    auto helpers = platform::desktop::FindDialogHelpers(session);
+    if (auto helper = helpers.empty()
+                          ? std::nullopt
+                          : platform::desktop::FirstThatStarts(
+                                std::move(helpers), platform::desktop::DisplayAnswers(session), unstartable)) {
         dialog_box.emplace(std::move(*helper));
     } else {
         terminal_box.emplace(STDOUT_FILENO, STDIN_FILENO, platform::terminal::CharacterLocale(environ));
+        if (!unstartable.empty()) {
+            noted_box.emplace(*terminal_box, std::move(unstartable));
+        }
     }
-    platform::MsgBoxService& box = dialog_box ? static_cast<platform::MsgBoxService&>(*dialog_box) : *terminal_box;
+    platform::MsgBoxService& box = dialog_box  ? static_cast<platform::MsgBoxService&>(*dialog_box)
+                                   : noted_box ? static_cast<platform::MsgBoxService&>(*noted_box)
+                                               : *terminal_box;
 
     platform::LocalClock clock;
     const platform::ScopedRuntime runtime(box, clock);
