@@ -202,8 +202,12 @@ Status StartHelper(const std::string& path, const std::vector<std::string>& argu
     const pid_t parent = ::getpid();
     child = ::fork();
     if (child == 0) {
-        // Only async-signal-safe calls from here to the exec.
-        ::setpgid(0, 0);
+        // Only async-signal-safe calls from here to the exec. The group is
+        // set by the parent too (below).
+        static_cast<void>(::setpgid(0, 0));
+        // SIGKILL: nobody is left to give the helper a grace, and a stopped
+        // one takes nothing else. It comes when the thread that started the
+        // helper ends: the program's only thread.
         if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) {
             ::_exit(127);  // the program is already gone
         }
@@ -229,7 +233,8 @@ Status StartHelper(const std::string& path, const std::vector<std::string>& argu
             ::execve(path.c_str(), argv.data(), environment.data());
         }
         const int error = errno;
-        static_cast<void>(::write(report[1], &error, sizeof error));  // a parent that reads none sees a failure anyway
+        // Where even this fails, the parent meets the exit code 127 instead.
+        static_cast<void>(::write(report[1], &error, sizeof error));
         ::_exit(127);
     }
     const int fork_error = errno;
@@ -238,8 +243,8 @@ Status StartHelper(const std::string& path, const std::vector<std::string>& argu
         ::close(report[0]);
         return Status::FromPosixError(fork_error);
     }
-    // Set by both, so that the group is there whichever runs first; the
-    // parent's fails once the child has run its exec, which is no matter.
+    // Set by both, so that the group is there before either signals it;
+    // the parent's call fails where the child has already run its exec.
     static_cast<void>(::setpgid(child, child));
     int error = 0;
     ssize_t got;

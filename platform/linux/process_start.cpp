@@ -23,16 +23,17 @@ int main()
 
     // Desktop dialogs where a desktop session answers and a dialog helper
     // there starts, the terminal box otherwise; chosen once, for the whole run.
-    std::optional<platform::desktop::DesktopDialogMsgBox> dialog_box;
+    namespace desktop = platform::desktop;
+    std::optional<desktop::DesktopDialogMsgBox> dialog_box;
     std::optional<platform::terminal::TerminalMsgBox> terminal_box;
-    std::optional<platform::desktop::AfterUnstartableHelper> noted_box;
-    const auto session = platform::desktop::Session::FromEnvironment();
+    std::optional<desktop::AfterUnstartableHelper> noted_box;
+    const auto session = desktop::Session::FromEnvironment();
     std::string unstartable;
-    auto helpers = platform::desktop::FindDialogHelpers(session);
-    if (auto helper = helpers.empty()
-                          ? std::nullopt
-                          : platform::desktop::FirstThatStarts(
-                                std::move(helpers), platform::desktop::DisplayAnswers(session), unstartable)) {
+    std::optional<desktop::DialogHelper> helper;
+    if (auto helpers = desktop::FindDialogHelpers(session); !helpers.empty()) {  // the display is asked only then
+        helper = desktop::FirstThatStarts(std::move(helpers), desktop::DisplayAnswers(session), unstartable);
+    }
+    if (helper) {
         dialog_box.emplace(std::move(*helper));
     } else {
         terminal_box.emplace(STDOUT_FILENO, STDIN_FILENO, platform::terminal::CharacterLocale(environ));
