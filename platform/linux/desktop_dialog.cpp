@@ -403,12 +403,12 @@ Status ReadVersion(DialogHelper& helper, std::chrono::milliseconds limit) noexce
 std::optional<DialogHelper> FirstThatStarts(std::vector<DialogHelper> candidates, Displays displays,
                                             std::string& unstartable) noexcept
 {
+    if (!displays.Any()) {
+        return std::nullopt;
+    }
     try {
         for (DialogHelper& helper : candidates) {
             helper.displays = displays;
-            if (!displays.Any()) {
-                break;
-            }
             const Status status = ReadVersion(helper);
             if (!status.Failed()) {
                 return std::move(helper);

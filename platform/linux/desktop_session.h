@@ -22,11 +22,11 @@ struct Session {
 };
 
 // Which of the named displays (either variable set and not empty) answer,
-// each within two seconds: an X server accepts this user's
-// connection (with the cookie X clients send), a Wayland compositor answers a
-// request. A display that is named but gone, hung or refusing, as in an SSH
-// session whose forwarding has ended or after `su`, is no desktop to show
-// dialogs on.
+// each within two seconds: an X server accepts this user's connection (with
+// the cookie X clients send), a Wayland compositor answers a request. A
+// display that is named but gone, hung or refusing, as in an SSH session
+// whose forwarding has ended or after `su`, is no desktop to show dialogs on.
+// Both are asked, since the helper's toolkit is told which kind to use.
 Displays DisplayAnswers(const Session& session) noexcept;
 
 // The helpers there are to show dialogs with, where a display is named, in
