@@ -474,23 +474,23 @@ Session Session::FromEnvironment() noexcept
             std::getenv("HOME")};
 }
 
-bool DisplayAnswers(const Session& session) noexcept
+Displays DisplayAnswers(const Session& session) noexcept
 {
     try {
-        return (IsSet(session.wayland_display) &&
-                WaylandDisplayAnswers(session.wayland_display, session.runtime_dir,
-                                      std::chrono::steady_clock::now() + kAnswerTime)) ||
-               (IsSet(session.display) &&
-                XDisplayAnswers(session.display, session, std::chrono::steady_clock::now() + kAnswerTime));
+        return {IsSet(session.wayland_display) && WaylandDisplayAnswers(session.wayland_display, session.runtime_dir,
+                                                                        std::chrono::steady_clock::now() + kAnswerTime),
+                IsSet(session.display) &&
+                    XDisplayAnswers(session.display, session, std::chrono::steady_clock::now() + kAnswerTime)};
     } catch (const std::bad_alloc&) {
-        return false;  // the terminal box will do
+        return {};  // the terminal box will do
     }
 }
 
-std::optional<DialogHelper> FindDialogHelper(const Session& session) noexcept
+std::vector<DialogHelper> FindDialogHelpers(const Session& session) noexcept
 {
+    std::vector<DialogHelper> found;
     if ((!IsSet(session.wayland_display) && !IsSet(session.display)) || session.search_path == nullptr) {
-        return std::nullopt;
+        return found;
     }
     // As the libraries for this job do: each desktop's own helper first.
     const bool kde = IsSet(session.current_desktop) && ListHolds(session.current_desktop, "KDE");
@@ -498,13 +498,13 @@ std::optional<DialogHelper> FindDialogHelper(const Session& session) noexcept
     try {
         for (const Helper kind : order) {
             if (auto path = FindProgram(kind == Helper::Zenity ? "zenity" : "kdialog", session.search_path)) {
-                return DialogHelper{kind, std::move(*path), {}};
+                found.push_back(DialogHelper{kind, std::move(*path), {}, {}});
             }
         }
     } catch (const std::bad_alloc&) {
-        // The terminal box will do.
+        // Those found so far, or the terminal box, will do.
     }
-    return std::nullopt;
+    return found;
 }
 
 }  // namespace platform::desktop

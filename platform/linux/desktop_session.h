@@ -1,6 +1,6 @@
 #pragma once
 
-#include <optional>
+#include <vector>
 
 #include "platform/linux/desktop_dialog.h"
 
@@ -21,19 +21,20 @@ struct Session {
     static Session FromEnvironment() noexcept;
 };
 
-// Whether a display is named (either variable set and not empty) and its
-// server answers within two seconds, the lookup of a host name and the
-// reading of the Xauthority file included: an X server accepts this user's
-// connection on the screen DISPLAY names, both read as X clients read them,
-// with the authorisation they send; a Wayland compositor answers a request.
-// A display that is named but gone, hung or refusing, as in an SSH session
-// whose forwarding has ended or after `su`, is no desktop to show dialogs on.
-bool DisplayAnswers(const Session& session) noexcept;
+// Which of the named displays (either variable set and not empty) answer,
+// each within two seconds, the lookup of a host name and the reading of the
+// Xauthority file included: an X server accepts this user's connection on the
+// screen DISPLAY names, both read as X clients read them, with the
+// authorisation they send; a Wayland compositor answers a request. A display
+// that is named but gone, hung or refusing, as in an SSH session whose
+// forwarding has ended or after `su`, is no desktop to show dialogs on. Both
+// are asked, since the helper's toolkit is told which kind to use.
+Displays DisplayAnswers(const Session& session) noexcept;
 
-// The helper to show dialogs with, where a display is named: zenity first,
-// kdialog first in a KDE session. Only absolute folders of the search path
-// are searched, and only a regular executable file counts. Its version is not
-// read here.
-std::optional<DialogHelper> FindDialogHelper(const Session& session) noexcept;
+// The helpers there are to show dialogs with, where a display is named, in
+// the order to try them: zenity first, kdialog first in a KDE session. Only
+// absolute folders of the search path are searched, and only a regular
+// executable file counts. Whether they start is not tried here.
+std::vector<DialogHelper> FindDialogHelpers(const Session& session) noexcept;
 
 }  // namespace platform::desktop

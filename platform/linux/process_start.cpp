@@ -71,19 +71,29 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGCHLD, SIG_DFL);
 
-    // Desktop dialogs where a desktop session answers and a dialog helper is
-    // there, the terminal box otherwise; chosen once, for the whole run.
-    std::optional<platform::desktop::DesktopDialogMsgBox> dialog_box;
+    // Desktop dialogs where a desktop session answers and a dialog helper
+    // there starts, the terminal box otherwise; chosen once, for the whole run.
+    namespace desktop = platform::desktop;
+    std::optional<desktop::DesktopDialogMsgBox> dialog_box;
     std::optional<platform::terminal::TerminalMsgBox> terminal_box;
-    const auto session = platform::desktop::Session::FromEnvironment();
-    if (auto helper = platform::desktop::FindDialogHelper(session);
-        helper && platform::desktop::DisplayAnswers(session)) {
-        helper->version = platform::desktop::ReadVersion(helper->path);
+    std::optional<desktop::AfterUnstartableHelper> noted_box;
+    const auto session = desktop::Session::FromEnvironment();
+    std::string unstartable;
+    std::optional<desktop::DialogHelper> helper;
+    if (auto helpers = desktop::FindDialogHelpers(session); !helpers.empty()) {  // the display is asked only then
+        helper = desktop::FirstThatStarts(std::move(helpers), desktop::DisplayAnswers(session), unstartable);
+    }
+    if (helper) {
         dialog_box.emplace(std::move(*helper));
     } else {
         terminal_box.emplace(STDOUT_FILENO, STDIN_FILENO, platform::terminal::CharacterLocale(environ));
+        if (!unstartable.empty()) {
+            noted_box.emplace(*terminal_box, std::move(unstartable));
+        }
     }
-    platform::MsgBoxService& box = dialog_box ? static_cast<platform::MsgBoxService&>(*dialog_box) : *terminal_box;
+    platform::MsgBoxService& box = dialog_box  ? static_cast<platform::MsgBoxService&>(*dialog_box)
+                                   : noted_box ? static_cast<platform::MsgBoxService&>(*noted_box)
+                                               : *terminal_box;
 
     platform::LocalClock clock;
     const platform::ScopedRuntime runtime(box, clock);

@@ -12,11 +12,11 @@ int main(int argc, char** argv)
         return 2;
     }
     const Session session = Session::FromEnvironment();
-    auto helper = FindDialogHelper(session);
-    if (!helper || !DisplayAnswers(session)) {
+    std::string unstartable;
+    auto helper = FirstThatStarts(FindDialogHelpers(session), DisplayAnswers(session), unstartable);
+    if (!helper) {
         return 2;
     }
-    helper->version = ReadVersion(helper->path);
     DesktopDialogMsgBox box(std::move(*helper));
     return box.Show(argv[1], platform::BoxStyle::Plain, argv[2]).Failed() ? 1 : 0;
 }

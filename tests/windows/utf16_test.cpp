@@ -30,11 +30,19 @@ TEST(Utf16, ConvertsExactlyBothWays)
     }
 }
 
+// As on every platform: a NUL would cut the text short for MessageBoxW, and
+// U+202E reverse what follows. A prompt's line breaks are the box's, a
+// title's shown; a carriage return is no line break of its own.
 TEST(BoxText, IsVisibleAsOnEveryPlatform)
 {
-    std::wstring wide;
-    ASSERT_EQ(platform::windows::BoxText(std::string("nul\0here", 8), false, wide), platform::kOk);
-    EXPECT_EQ(wide, L"nul^@here") << "MessageBoxW would end the text at the NUL";
-    ASSERT_EQ(platform::windows::BoxText("abc\u202Efed\nZíbal", true, wide), platform::kOk);
-    EXPECT_EQ(wide, L"abc<U+202E>fed\nZ\u00EDbal");
+    for (const auto& [text, prompt, wide] : {
+             std::tuple{std::string_view("nul\0here", 8), false, L"nul^@here"},
+             {"abc\u202Efed\nZíbal", true, L"abc<U+202E>fed\nZ\u00EDbal"},
+             {"a\nb", false, L"a^Jb"},
+             {"a\r\nb", true, L"a^M\nb"},
+         }) {
+        std::wstring out;
+        ASSERT_EQ(platform::windows::BoxText(text, prompt, out), platform::kOk);
+        EXPECT_EQ(out, wide);
+    }
 }
