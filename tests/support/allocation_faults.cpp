@@ -74,105 +74,38 @@ std::size_t Bytes(std::align_val_t alignment) noexcept
 
 }  // namespace
 
-void* operator new(std::size_t size)
-{
-    return AllocateOrThrow(size, kPlain);
-}
+// Each form for one object and for an array alike: PARAMETERS with its
+// noexcept, if any, and how the block is made or which alignment it had.
+#define OSOBY_NEW(PARAMETERS, MADE) \
+    void* operator new PARAMETERS   \
+    {                               \
+        return MADE;                \
+    }                               \
+    void* operator new[] PARAMETERS \
+    {                               \
+        return MADE;                \
+    }
+#define OSOBY_DELETE(PARAMETERS, ALIGNMENT)    \
+    void operator delete PARAMETERS noexcept   \
+    {                                          \
+        Free(memory, ALIGNMENT);               \
+    }                                          \
+    void operator delete[] PARAMETERS noexcept \
+    {                                          \
+        Free(memory, ALIGNMENT);               \
+    }
 
-void* operator new[](std::size_t size)
-{
-    return AllocateOrThrow(size, kPlain);
-}
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, kPlain);
-}
-
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, kPlain);
-}
-
-void* operator new(std::size_t size, std::align_val_t alignment)
-{
-    return AllocateOrThrow(size, Bytes(alignment));
-}
-
-void* operator new[](std::size_t size, std::align_val_t alignment)
-{
-    return AllocateOrThrow(size, Bytes(alignment));
-}
-
-void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, Bytes(alignment));
-}
-
-void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, Bytes(alignment));
-}
-
-void operator delete(void* memory) noexcept
-{
-    Free(memory, kPlain);
-}
-
-void operator delete[](void* memory) noexcept
-{
-    Free(memory, kPlain);
-}
-
-void operator delete(void* memory, const std::nothrow_t&) noexcept
-{
-    Free(memory, kPlain);
-}
-
-void operator delete[](void* memory, const std::nothrow_t&) noexcept
-{
-    Free(memory, kPlain);
-}
-
-void operator delete(void* memory, std::size_t) noexcept
-{
-    Free(memory, kPlain);
-}
-
-void operator delete[](void* memory, std::size_t) noexcept
-{
-    Free(memory, kPlain);
-}
-
-void operator delete(void* memory, std::align_val_t alignment) noexcept
-{
-    Free(memory, Bytes(alignment));
-}
-
-void operator delete[](void* memory, std::align_val_t alignment) noexcept
-{
-    Free(memory, Bytes(alignment));
-}
-
-void operator delete(void* memory, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    Free(memory, Bytes(alignment));
-}
-
-void operator delete[](void* memory, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    Free(memory, Bytes(alignment));
-}
-
-void operator delete(void* memory, std::size_t, std::align_val_t alignment) noexcept
-{
-    Free(memory, Bytes(alignment));
-}
-
-void operator delete[](void* memory, std::size_t, std::align_val_t alignment) noexcept
-{
-    Free(memory, Bytes(alignment));
-}
+OSOBY_NEW((std::size_t size), AllocateOrThrow(size, kPlain))
+OSOBY_NEW((std::size_t size, const std::nothrow_t&) noexcept, Allocate(size, kPlain))
+OSOBY_NEW((std::size_t size, std::align_val_t alignment), AllocateOrThrow(size, Bytes(alignment)))
+OSOBY_NEW((std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept,
+          Allocate(size, Bytes(alignment)))
+OSOBY_DELETE((void* memory), kPlain)
+OSOBY_DELETE((void* memory, const std::nothrow_t&), kPlain)
+OSOBY_DELETE((void* memory, std::size_t), kPlain)
+OSOBY_DELETE((void* memory, std::align_val_t alignment), Bytes(alignment))
+OSOBY_DELETE((void* memory, std::align_val_t alignment, const std::nothrow_t&), Bytes(alignment))
+OSOBY_DELETE((void* memory, std::size_t, std::align_val_t alignment), Bytes(alignment))
 
 namespace testing_support {
 
