@@ -50,37 +50,25 @@ protected:
 TEST_F(PersonReports, ShowWhatIsFilledInAndNevyplnenoForWhatIsNot)
 {
     const DATE born_1970 = platform::DateFromCivil(1970y / January / 1);
+    const DATE evening_1972 = platform::DateFromCivil(1972y / November / 20) + 0.75;
+    const std::string nobody = "Nevyplněno Nevyplněno";
+    const std::int16_t since_1899 = 2026 - 1899;
     struct Case {
         const char* first_name;  // null: left as created
         const char* surname;
         std::vector<DATE> birth_dates;  // set in this order
-        const char* full_name;
+        std::string full_name;
         std::int16_t age;
-        const char* prompt;
+        std::string prompt;
     };
     for (const Case& row : {
-             Case{nullptr,
-                  nullptr,
-                  {},
-                  "Nevyplněno Nevyplněno",
-                  2026 - 1899,
-                  "Nevyplněno Nevyplněno narozen dne: Nevyplněno"},
+             Case{nullptr, nullptr, {}, nobody, since_1899, nobody + " narozen dne: Nevyplněno"},
              Case{"Tarn", "Zíbal", {born_1970}, "Tarn Zíbal", 56, "Tarn Zíbal narozen dne: 1.1.1970"},
              Case{"", "Zíbal", {born_1970}, " Zíbal", 56, " Zíbal narozen dne: 1.1.1970"},  // the space stays
-             Case{"Tarn", "Zíbal", {born_1970, 0.0}, "Tarn Zíbal", 2026 - 1899, "Tarn Zíbal narozen dne: Nevyplněno"},
+             Case{"Tarn", "Zíbal", {born_1970, 0.0}, "Tarn Zíbal", since_1899, "Tarn Zíbal narozen dne: Nevyplněno"},
              // The day without its time; only 0.0 itself is "not filled in".
-             Case{nullptr,
-                  nullptr,
-                  {platform::DateFromCivil(1972y / November / 20) + 0.75},
-                  "Nevyplněno Nevyplněno",
-                  54,
-                  "Nevyplněno Nevyplněno narozen dne: 20.11.1972"},
-             Case{nullptr,
-                  nullptr,
-                  {-1.0},
-                  "Nevyplněno Nevyplněno",
-                  2026 - 1899,
-                  "Nevyplněno Nevyplněno narozen dne: 29.12.1899"},
+             Case{nullptr, nullptr, {evening_1972}, nobody, 54, nobody + " narozen dne: 20.11.1972"},
+             Case{nullptr, nullptr, {-1.0}, nobody, since_1899, nobody + " narozen dne: 29.12.1899"},
          }) {
         SCOPED_TRACE(row.prompt);
         ASSERT_EQ(platform::CreateObject(person), kOk);

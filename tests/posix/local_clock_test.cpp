@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -14,20 +15,19 @@ TEST(LocalClock, EveryInstantIsADayInTheLocalZone)
 {
     const char* zone = std::getenv("TZ");
     const std::string previous = zone ? zone : "";
-    ::setenv("TZ", "UTC0", 1);
-    ::tzset();
     year_month_day day{};
-    // -1 is a time like any other: 31.12.1969 23:59:59 UTC.
-    EXPECT_EQ(platform::posix::LocalDayOf(-1, day), platform::kOk);
-    EXPECT_EQ(day, 1969y / December / 31);
-    EXPECT_EQ(platform::posix::LocalDayOf(0, day), platform::kOk);
-    EXPECT_EQ(day, 1970y / January / 1);
-    EXPECT_EQ(platform::posix::LocalDayOf(1'796'601'600, day), platform::kOk);  // 7.12.2026 00:00 UTC
-    EXPECT_EQ(day, 2026y / December / 7);
-    ::setenv("TZ", "CET-1", 1);
-    ::tzset();
-    EXPECT_EQ(platform::posix::LocalDayOf(1'796'601'600 - 1, day), platform::kOk);  // 6.12.2026 23:59:59 UTC
-    EXPECT_EQ(day, 2026y / December / 7) << "the local day, not the UTC day";
+    // -1 is a time like any other: 31.12.1969 23:59:59 UTC. 1'796'601'600 is
+    // 7.12.2026 00:00 UTC; a second before, it is that day in Central Europe
+    // still: the local day, not the UTC day.
+    for (const auto& [tz, time, local_day] :
+         {std::tuple{"UTC0", -1L, 1969y / December / 31}, std::tuple{"UTC0", 0L, 1970y / January / 1},
+          std::tuple{"UTC0", 1'796'601'600L, 2026y / December / 7},
+          std::tuple{"CET-1", 1'796'601'600L - 1, 2026y / December / 7}}) {
+        ::setenv("TZ", tz, 1);
+        ::tzset();
+        EXPECT_EQ(platform::posix::LocalDayOf(time, day), platform::kOk) << tz << " " << time;
+        EXPECT_EQ(day, local_day) << tz << " " << time;
+    }
     if (zone) {
         ::setenv("TZ", previous.c_str(), 1);
     } else {

@@ -19,22 +19,23 @@ bool g_injected = false;
 // set only partly replaced, a block could come from the runtime's own
 // operator new (GoogleTest 1.16 takes the nothrow form) and go back through
 // ours, a mismatch AddressSanitizer rightly reports.
-constexpr std::size_t kPlain = 0;  // as malloc aligns (8 bytes in 32-bit MinGW)
+constexpr std::align_val_t kPlain{0};  // as malloc aligns (8 bytes in 32-bit MinGW)
 
 // Null where the allocation is failed on purpose or the heap is exhausted.
 // An aligned block comes from a larger malloc block whose start is kept just
 // before it, whatever malloc's own alignment (aligned_alloc is missing in
 // MinGW).
-void* Allocate(std::size_t size, std::size_t alignment) noexcept
+void* Allocate(std::size_t size, std::align_val_t asked) noexcept
 {
     if (g_counting && ++g_seen == g_fail_at) {
         g_injected = true;
         return nullptr;
     }
-    if (alignment == kPlain) {
+    if (asked == kPlain) {
         return std::malloc(size == 0 ? 1 : size);
     }
-    alignment = std::max(alignment, sizeof(void*));  // a power of two, room for the start
+    // A power of two, with room for the start.
+    const std::size_t alignment = std::max(static_cast<std::size_t>(asked), sizeof(void*));
     if (size > SIZE_MAX - alignment - sizeof(void*)) {
         return nullptr;
     }
@@ -48,7 +49,7 @@ void* Allocate(std::size_t size, std::size_t alignment) noexcept
     return aligned;
 }
 
-void* AllocateOrThrow(std::size_t size, std::size_t alignment)
+void* AllocateOrThrow(std::size_t size, std::align_val_t alignment)
 {
     if (void* memory = Allocate(size, alignment)) {
         return memory;
@@ -56,7 +57,7 @@ void* AllocateOrThrow(std::size_t size, std::size_t alignment)
     throw std::bad_alloc();
 }
 
-void Free(void* memory, std::size_t alignment) noexcept
+void Free(void* memory, std::align_val_t alignment) noexcept
 {
     if (memory == nullptr) {
         return;
@@ -67,112 +68,39 @@ void Free(void* memory, std::size_t alignment) noexcept
     std::free(alignment == kPlain ? memory : static_cast<void**>(memory)[-1]);
 }
 
-std::size_t Bytes(std::align_val_t alignment) noexcept
-{
-    return static_cast<std::size_t>(alignment);
-}
-
 }  // namespace
 
-void* operator new(std::size_t size)
-{
-    return AllocateOrThrow(size, kPlain);
-}
+// Each form for one object and for an array alike: PARAMETERS with its
+// noexcept, if any, and how the block is made or which alignment it had.
+#define OSOBY_NEW(PARAMETERS, MADE) \
+    void* operator new PARAMETERS   \
+    {                               \
+        return MADE;                \
+    }                               \
+    void* operator new[] PARAMETERS \
+    {                               \
+        return MADE;                \
+    }
+#define OSOBY_DELETE(PARAMETERS, ALIGNMENT)    \
+    void operator delete PARAMETERS noexcept   \
+    {                                          \
+        Free(memory, ALIGNMENT);               \
+    }                                          \
+    void operator delete[] PARAMETERS noexcept \
+    {                                          \
+        Free(memory, ALIGNMENT);               \
+    }
 
-void* operator new[](std::size_t size)
-{
-    return AllocateOrThrow(size, kPlain);
-}
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, kPlain);
-}
-
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, kPlain);
-}
-
-void* operator new(std::size_t size, std::align_val_t alignment)
-{
-    return AllocateOrThrow(size, Bytes(alignment));
-}
-
-void* operator new[](std::size_t size, std::align_val_t alignment)
-{
-    return AllocateOrThrow(size, Bytes(alignment));
-}
-
-void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, Bytes(alignment));
-}
-
-void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, Bytes(alignment));
-}
-
-void operator delete(void* memory) noexcept
-{
-    Free(memory, kPlain);
-}
-
-void operator delete[](void* memory) noexcept
-{
-    Free(memory, kPlain);
-}
-
-void operator delete(void* memory, const std::nothrow_t&) noexcept
-{
-    Free(memory, kPlain);
-}
-
-void operator delete[](void* memory, const std::nothrow_t&) noexcept
-{
-    Free(memory, kPlain);
-}
-
-void operator delete(void* memory, std::size_t) noexcept
-{
-    Free(memory, kPlain);
-}
-
-void operator delete[](void* memory, std::size_t) noexcept
-{
-    Free(memory, kPlain);
-}
-
-void operator delete(void* memory, std::align_val_t alignment) noexcept
-{
-    Free(memory, Bytes(alignment));
-}
-
-void operator delete[](void* memory, std::align_val_t alignment) noexcept
-{
-    Free(memory, Bytes(alignment));
-}
-
-void operator delete(void* memory, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    Free(memory, Bytes(alignment));
-}
-
-void operator delete[](void* memory, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    Free(memory, Bytes(alignment));
-}
-
-void operator delete(void* memory, std::size_t, std::align_val_t alignment) noexcept
-{
-    Free(memory, Bytes(alignment));
-}
-
-void operator delete[](void* memory, std::size_t, std::align_val_t alignment) noexcept
-{
-    Free(memory, Bytes(alignment));
-}
+OSOBY_NEW((std::size_t size), AllocateOrThrow(size, kPlain))
+OSOBY_NEW((std::size_t size, const std::nothrow_t&) noexcept, Allocate(size, kPlain))
+OSOBY_NEW((std::size_t size, std::align_val_t alignment), AllocateOrThrow(size, alignment))
+OSOBY_NEW((std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept, Allocate(size, alignment))
+OSOBY_DELETE((void* memory), kPlain)
+OSOBY_DELETE((void* memory, const std::nothrow_t&), kPlain)
+OSOBY_DELETE((void* memory, std::size_t), kPlain)
+OSOBY_DELETE((void* memory, std::align_val_t alignment), alignment)
+OSOBY_DELETE((void* memory, std::align_val_t alignment, const std::nothrow_t&), alignment)
+OSOBY_DELETE((void* memory, std::size_t, std::align_val_t alignment), alignment)
 
 namespace testing_support {
 

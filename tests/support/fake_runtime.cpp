@@ -67,50 +67,32 @@ void PrintTo(const DayWindow& window, std::ostream* os)
 const std::vector<DayWindow>& DayWindows()
 {
     using namespace std::chrono;
-    const ShownBox nobody = PersonBox("Nevyplněno Nevyplněno narozen dne: Nevyplněno");
-    const ShownBox tarn = PersonBox("Tarn Zíbal narozen dne: 1.1.1970");
-    const ShownBox tarn_unborn = PersonBox("Tarn Zíbal narozen dne: Nevyplněno");
-    const ShownBox ostin = PersonBox("Ostin Murav narozen dne: 20.11.1972");
-    const ShownBox ostin_unborn = PersonBox("Ostin Murav narozen dne: Nevyplněno");
-    const auto report = [](const char* relation) {
-        return ShownBox{std::string("Tarn Zíbal") + relation + "Ostin Murav", platform::BoxStyle::Information, "Osoby"};
+    // Each box with the person whose operation shows it, and that operation.
+    const auto shown = [](const char* object, const char* prompt) {
+        return ScriptBox{PersonBox(prompt), object, "ZobrazVse"};
     };
-    const ShownBox refused = RefusedDateBox();
+    const ScriptBox nobody = shown("A", "Nevyplněno Nevyplněno narozen dne: Nevyplněno");
+    const ScriptBox tarn = shown("A", "Tarn Zíbal narozen dne: 1.1.1970");
+    const ScriptBox tarn_unborn = shown("A", "Tarn Zíbal narozen dne: Nevyplněno");
+    const ScriptBox ostin = shown("B", "Ostin Murav narozen dne: 20.11.1972");
+    const ScriptBox ostin_unborn = shown("B", "Ostin Murav narozen dne: Nevyplněno");
+    const ScriptBox refused_a{RefusedDateBox(), "A", "DatumNarozeni"};
+    const ScriptBox refused_b{RefusedDateBox(), "B", "DatumNarozeni"};
+    const auto report = [](const char* relation) {
+        const std::string prompt = std::string("Tarn Zíbal") + relation + "Ostin Murav";
+        return ScriptBox{{prompt, platform::BoxStyle::Information, "Osoby"}, "", "MsgBox"};
+    };
     static const std::vector<DayWindow> windows = {
         {100y / January / 1,
          1970y / January / 1,
-         {{nobody, "A", "ZobrazVse"},
-          {refused, "A", "DatumNarozeni"},
-          {refused, "B", "DatumNarozeni"},
-          {tarn_unborn, "A", "ZobrazVse"},
-          {ostin_unborn, "B", "ZobrazVse"},
-          {report(" je stejně starý jako "), "", "MsgBox"},
-          {refused, "B", "DatumNarozeni"}},
+         {nobody, refused_a, refused_b, tarn_unborn, ostin_unborn, report(" je stejně starý jako "), refused_b},
          7},
         {1970y / January / 2,
          1972y / November / 20,
-         {{nobody, "A", "ZobrazVse"},
-          {refused, "B", "DatumNarozeni"},
-          {tarn, "A", "ZobrazVse"},
-          {ostin_unborn, "B", "ZobrazVse"},
-          {report(" je mladší než "), "", "MsgBox"},
-          {refused, "B", "DatumNarozeni"}},
+         {nobody, refused_b, tarn, ostin_unborn, report(" je mladší než "), refused_b},
          7},
-        {1972y / November / 21,
-         1999y / November / 20,
-         {{nobody, "A", "ZobrazVse"},
-          {tarn, "A", "ZobrazVse"},
-          {ostin, "B", "ZobrazVse"},
-          {report(" je starší než "), "", "MsgBox"},
-          {refused, "B", "DatumNarozeni"}},
-         5},
-        {1999y / November / 21,
-         9999y / December / 31,
-         {{nobody, "A", "ZobrazVse"},
-          {tarn, "A", "ZobrazVse"},
-          {ostin, "B", "ZobrazVse"},
-          {report(" je starší než "), "", "MsgBox"}},
-         5},
+        {1972y / November / 21, 1999y / November / 20, {nobody, tarn, ostin, report(" je starší než "), refused_b}, 5},
+        {1999y / November / 21, 9999y / December / 31, {nobody, tarn, ostin, report(" je starší než ")}, 5},
     };
     return windows;
 }
