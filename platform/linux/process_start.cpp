@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include "platform/linux/desktop_dialog.h"
-#include "platform/linux/desktop_session.h"
+#include "platform/linux/display_probe.h"
+#include "platform/linux/helper_choice.h"
+#include "platform/linux/session.h"
 #include "platform/local_clock.h"
 #include "platform/posix/fd_io.h"
 #include "platform/posix/terminal_box.h"

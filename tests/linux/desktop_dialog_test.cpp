@@ -34,7 +34,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/linux/desktop_dialog.h"
-#include "platform/linux/desktop_session.h"
+#include "platform/linux/display_probe.h"
+#include "platform/linux/helper_arguments.h"
+#include "platform/linux/helper_choice.h"
+#include "platform/linux/helper_process.h"
+#include "platform/linux/session.h"
 #include "tests/support/fake_runtime.h"
 #include "tests/support/private_locales.h"
 #include "tests/support/read_all.h"

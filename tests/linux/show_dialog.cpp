@@ -3,7 +3,11 @@
 // Exits 0 once the user has dismissed it, 1 when it failed, 2 where there is
 // no desktop to show it on.
 #include "platform/linux/desktop_dialog.h"
-#include "platform/linux/desktop_session.h"
+#include "platform/linux/display_probe.h"
+#include "platform/linux/helper_arguments.h"
+#include "platform/linux/helper_choice.h"
+#include "platform/linux/helper_process.h"
+#include "platform/linux/session.h"
 
 int main(int argc, char** argv)
 {

@@ -1,4 +1,4 @@
-#include "platform/linux/desktop_session.h"
+#include "platform/linux/display_probe.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,48 +30,6 @@ namespace {
 
 // How long each named display has to answer.
 constexpr std::chrono::seconds kAnswerTime{2};
-
-bool IsSet(const char* variable)
-{
-    return variable != nullptr && *variable != '\0';
-}
-
-// The next entry of a colon-separated list, taken off its front.
-std::string_view NextEntry(std::string_view& list)
-{
-    const std::size_t colon = list.find(':');
-    const std::string_view entry = list.substr(0, colon);
-    list.remove_prefix(colon == std::string_view::npos ? list.size() : colon + 1);
-    return entry;
-}
-
-bool ListHolds(std::string_view list, std::string_view item)
-{
-    while (!list.empty()) {
-        if (NextEntry(list) == item) {
-            return true;
-        }
-    }
-    return false;
-}
-
-std::optional<std::string> FindProgram(std::string_view name, std::string_view search_path)
-{
-    while (!search_path.empty()) {
-        const std::string_view folder = NextEntry(search_path);
-        // An empty or relative entry names the working folder or one below
-        // it; a dialog is no reason to run whatever lies there.
-        if (folder.empty() || folder.front() != '/') {
-            continue;
-        }
-        std::string candidate = std::string(folder) + "/" + std::string(name);
-        struct stat file {};
-        if (::stat(candidate.c_str(), &file) == 0 && S_ISREG(file.st_mode) && ::access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-    }
-    return std::nullopt;
-}
 
 using Deadline = std::chrono::steady_clock::time_point;
 
@@ -463,17 +422,6 @@ bool WaylandDisplayAnswers(std::string_view display, const char* runtime_dir, De
 
 }  // namespace
 
-Session Session::FromEnvironment() noexcept
-{
-    return {std::getenv("WAYLAND_DISPLAY"),
-            std::getenv("DISPLAY"),
-            std::getenv("XDG_RUNTIME_DIR"),
-            std::getenv("XDG_CURRENT_DESKTOP"),
-            std::getenv("PATH"),
-            std::getenv("XAUTHORITY"),
-            std::getenv("HOME")};
-}
-
 Displays DisplayAnswers(const Session& session) noexcept
 {
     try {
@@ -484,27 +432,6 @@ Displays DisplayAnswers(const Session& session) noexcept
     } catch (const std::bad_alloc&) {
         return {};  // the terminal box will do
     }
-}
-
-std::vector<DialogHelper> FindDialogHelpers(const Session& session) noexcept
-{
-    std::vector<DialogHelper> found;
-    if ((!IsSet(session.wayland_display) && !IsSet(session.display)) || session.search_path == nullptr) {
-        return found;
-    }
-    // As the libraries for this job do: each desktop's own helper first.
-    const bool kde = IsSet(session.current_desktop) && ListHolds(session.current_desktop, "KDE");
-    const Helper order[2] = {kde ? Helper::KDialog : Helper::Zenity, kde ? Helper::Zenity : Helper::KDialog};
-    try {
-        for (const Helper kind : order) {
-            if (auto path = FindProgram(kind == Helper::Zenity ? "zenity" : "kdialog", session.search_path)) {
-                found.push_back(DialogHelper{kind, std::move(*path), {}, {}});
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        // Those found so far, or the terminal box, will do.
-    }
-    return found;
 }
 
 }  // namespace platform::desktop
