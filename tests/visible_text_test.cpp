@@ -24,7 +24,7 @@ TEST(VisibleText, ShowsAsCodesExactlyTheCharactersThatHideOrReorderTextAndInvali
 {
     // Each range of the controls, separators and bidirectional controls that
     // Unicode names, at both its ends, and its neighbours. Then invalid UTF-8:
-    // an overlong '/', a surrogate, beyond U+10FFFF, cut off at the end and
+    // an overlong '/', 'é' and U+FFFF, a surrogate, beyond U+10FFFF, cut off at the end and
     // before a letter, and never swallowing an escape.
     const std::pair<const char*, const char*> cases[] = {
         {"\u0080", "<U+0080>"},       {"\u009F", "<U+009F>"},         {"\u061C", "<U+061C>"},
@@ -36,6 +36,7 @@ TEST(VisibleText, ShowsAsCodesExactlyTheCharactersThatHideOrReorderTextAndInvali
         {"\u202A", "<U+202A>"},       {"\x1F\x20\x7E\x7F", "^_ ~^?"}, {"a\377b", "a\uFFFDb"},
         {"\xC0\xAF", "\uFFFD\uFFFD"}, {"\xED\xA0\x80", "\uFFFD"},     {"\xF4\x90\x80\x80", "\uFFFD"},
         {"cut \xC5", "cut \uFFFD"},   {"\xE2\x82x", "\uFFFDx"},       {"\xC2\x1B", "\uFFFD^["},
+        {"\xE0\x83\xA9", "\uFFFD"},   {"\xF0\x8F\xBF\xBF", "\uFFFD"},
     };
     for (const auto& [text, shown] : cases) {
         EXPECT_EQ(VisibleText(text, false), shown);
