@@ -144,14 +144,16 @@ TEST(EndToEnd, RunsThroughWithNoInputOrEndsWithAReportAndAnExitCode)
 
 namespace {
 
-const std::string kProgramForAnyone = testing::TempDir() + "osoby-for-anyone";
+// Named by this process, as other runs of the tests may share the folder.
+const std::string kProgramForAnyone = testing::TempDir() + "osoby-for-anyone-" + std::to_string(::getpid());
 
 // How the program's standard descriptors meet the terminal, where not all on it.
 enum Wiring : unsigned {
     kOutputIntoFile = 1,
     kOutputClosed = 2,
-    kReadOnlyInput = 4,   // as `osoby </dev/tty` opens it
-    kOthersTerminal = 8,  // one that its name does not open, as after su
+    kReadOnlyInput = 4,      // as `osoby </dev/tty` opens it
+    kOthersTerminal = 8,     // one that its name does not open, as after su
+    kInterruptIgnored = 16,  // as nohup and a script's background job leave SIGINT
 };
 
 // The program on a terminal `columns` wide, left by a parent in the modes
@@ -190,6 +192,9 @@ public:
             }
             if (wiring & kOutputClosed) {
                 ::close(STDOUT_FILENO);
+            }
+            if (wiring & kInterruptIgnored) {
+                ::signal(SIGINT, SIG_IGN);
             }
             if ((wiring & kOthersTerminal) &&
                 (::fchmod(STDIN_FILENO, 0) != 0 || (::getuid() == 0 && ::setuid(65534) != 0))) {
@@ -265,8 +270,16 @@ private:
 TEST(EndToEnd, EveryTerminalShowsEveryBoxReadably)
 {
     RequireTodayAfter1999();
-    const std::string file = testing::TempDir() + "osoby-output";
+    const std::string file = testing::TempDir() + "osoby-output-" + std::to_string(::getpid());
     std::filesystem::copy_file(OSOBY_EXECUTABLE, kProgramForAnyone, std::filesystem::copy_options::overwrite_existing);
+    const struct Scratch {
+        std::string file;
+        ~Scratch()
+        {
+            std::filesystem::remove(file);
+            std::filesystem::remove(kProgramForAnyone);
+        }
+    } scratch{file};
     const char* failed = "osoby: operace ZobrazVse osoby A selhala: Bad file descriptor (errno 9)";
     const char* utf8 = "LANG=C.UTF-8";
     const char* each = "\n|\n|\n|\n";  // Enter for each box
@@ -297,10 +310,16 @@ TEST(EndToEnd, EveryTerminalShowsEveryBoxReadably)
              Case{"the same with the input read-only", failed, failed, kOutputClosed | kReadOnlyInput, "", utf8, 1},
              Case{"Ctrl-D once ends the input for every box, in a terminal left raw too", "┌─ Informace o Osobě ─",
                   "┌─ Osoby ─", 0, "\x04", utf8, 0, 80, raw},
-             Case{"left raw: Enter (CR) answers each box, drawn with lines that start at the left", "┐\r\n│ Nevyplněno",
-                  "┌─ Osoby ─", 0, "\r|\r|\r|\r", utf8, 0, 80, raw},
+             Case{"left raw, line ends not made CR LF: Enter (CR) answers each box, drawn with lines from the left",
+                  "┐\r\n│ Nevyplněno", "┌─ Osoby ─", 0, "\r|\r|\r|\r", utf8, 0, 80,
+                  +[](termios& modes) {
+                      ::cfmakeraw(&modes);
+                      modes.c_oflag &= ~tcflag_t{ONLCR};
+                  }},
              Case{"left raw: Ctrl-C ends the run as SIGINT does", "┌─ Informace o Osobě ─", "┌─ Informace o Osobě ─", 0,
                   "\x03", utf8, 128 + SIGINT, 80, raw},
+             Case{"started with SIGINT ignored (nohup): Ctrl-C leaves the box waiting for its Enter",
+                  "┌─ Informace o Osobě ─", "┌─ Osoby ─", kInterruptIgnored, "\x03\r|\r|\r|\r", utf8, 0, 80, raw},
              Case{"left with CR not read as Enter: Enter answers all the same", "┌─ Informace o Osobě ─", "┌─ Osoby ─",
                   0, "\r|\r|\r|\r", utf8, 0, 80, +[](termios& modes) { modes.c_iflag &= ~tcflag_t{ICRNL}; }},
              Case{"left reading keys at once, with none there at once: each box waits for its Enter",

@@ -77,6 +77,7 @@ TEST(TerminalCharset, IsTheInstalledLocalesElseTheOneItsNameNamesOfTheFirstLocal
         {{"LANGUAGE=cs_CZ.ISO-8859-2", "LANG=C.UTF-8"}, "ě€", false},                // LANGUAGE names languages only
         {{"LC_ALL=", "LC_CTYPE=cs_CZ.ISO-8859-2", "LANG=C.UTF-8"}, "\354?", false},  // missing: as named
         {{"LANG=de_DE.ISO-8859-15@euro"}, "?\244", false},
+        {{"LANG=xx_XX.ISO-8859-2@euro"}, "\354?", false},  // missing: as named, without its modifier
         {{"LC_ALL=C", "LANG=cs_CZ.ISO-8859-2"}, "ě€", false},
         {{"LANG=cs_CZ.UTF-8"}, "ě€", false},
         {{"LANG=en_GB"}, "ě€", false},    // missing, naming none
