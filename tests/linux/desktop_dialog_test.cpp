@@ -601,8 +601,7 @@ TEST_F(DesktopDialog, EachHelpersExitCodesAreReadAsItMeansThem)
                   kOk},
              Case{Helper::Zenity,
                   "[ \"$LC_CTYPE\" = C.UTF-8 ] && [ \"$LC_TIME\" = C ] && [ -z \"$LC_ALL\" ] && exit \"$ZENITY_OK\"; "
-                  "exit "
-                  "9",
+                  "exit 9",
                   kOk},
              Case{Helper::Zenity, "[ $((0x$(sed -n 's/SigIgn:\\t//p' /proc/$$/status) & 0x1000)) = 0 ] || exit 9", kOk},
              Case{Helper::Zenity, "echo 'Gtk-WARNING: cannot open display: :9' >&2; exit 1", kDialogFailed},
