@@ -151,10 +151,8 @@ TEST_F(DesktopDialog, EachDesktopsOwnHelperIsChosenOrTheNextThatStarts)
         SCOPED_TRACE(&row - rows);
         for (const auto& [name, file] : {std::pair{"zenity", row.zenity}, std::pair{"kdialog", row.kdialog}}) {
             std::filesystem::remove(folder_ + "/" + name);
-            if (file != nullptr && *file != '\0') {
-                std::ofstream(StandIn(name)) << file;
-            } else if (file != nullptr) {
-                StandIn(name);
+            if (file != nullptr) {  // a working stand-in, or one overwritten with `file`
+                std::ofstream(StandIn(name), *file == '\0' ? std::ios::app : std::ios::trunc) << file;
             }
         }
         const std::string path = "/nonexistent:" + folder_;
