@@ -154,9 +154,7 @@ public:
     TerminalRun(int columns, const char* locale, unsigned wiring, const std::string& output_file,
                 void (*stty)(termios&))
     {
-        winsize size{};
-        size.ws_col = static_cast<unsigned short>(columns);
-        size.ws_row = 24;
+        winsize size{24, static_cast<unsigned short>(columns), 0, 0};  // rows, columns
         int fresh = -1;  // a new terminal's modes, as the parent found them
         EXPECT_EQ(::openpty(&terminal_, &fresh, nullptr, nullptr, nullptr), 0);
         EXPECT_EQ(::tcgetattr(fresh, &modes_), 0);
