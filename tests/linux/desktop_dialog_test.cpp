@@ -661,10 +661,10 @@ TEST(HelperEnvironment, GivesEveryCategoryAnInstalledLocaleAndCharactersUtf8)
         for (const std::string& entry : helper) {
             command += " '" + entry + "'";
         }
-        FILE* const said = ::popen((command + " sh -c 'locale 2>&1 | grep -e Cannot -e LC_CTYPE -e LC_MESSAGES | "
-                                              "tr -d \\\" | tr \"\\n\" \" \"; locale charmap'")
-                                       .c_str(),
-                                   "r");
+        command +=
+            " sh -c 'locale 2>&1 | grep -e Cannot -e LC_CTYPE -e LC_MESSAGES | tr -d \\\" | tr \"\\n\" \" \"; "
+            "locale charmap'";
+        FILE* const said = ::popen(command.c_str(), "r");
         ASSERT_NE(said, nullptr);
         EXPECT_EQ(testing_support::ReadAll(::fileno(said)), std::string(shown) + " UTF-8\n");
         EXPECT_EQ(helper.size() == environment.size() + 3, kept);
