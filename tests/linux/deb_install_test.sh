@@ -8,8 +8,6 @@
 set -euo pipefail
 source "$(dirname "$0")/../support/virtual_display.sh"
 deb=$(realpath "$1")
-work=$(mktemp -d)
-trap 'stop_virtual_display "${osoby_pid:-}"; rm -rf "$work"' EXIT
 entry=/usr/share/applications/osoby.desktop
 
 DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" >"$work/apt" 2>&1 || fail "apt-get install: $(cat "$work/apt")"
@@ -19,7 +17,7 @@ grep -qx "$entry" "$work/files" || fail "no $entry"
 ! grep -q '^NoDisplay=true' "$entry" || fail "$entry is hidden from menus"
 [[ -f /usr/share/icons/hicolor/48x48/apps/$(sed -n 's/^Icon=//p' "$entry").png ]] || fail "the entry's icon is not in the theme"
 
-start_virtual_display "$work"
+start_virtual_display
 # The Exec line as a desktop runs it: its own session, no terminal.
 read -r -a command <<<"$(sed -n 's/^Exec=//p' "$entry" | sed 's/ %[fFuUik]//g')"
 setsid "${command[@]}" </dev/null >"$work/out" 2>&1 &
@@ -29,8 +27,7 @@ dismiss "$window"
 # Closed, the next box follows; the run is ended here, as by the session's end.
 await_window 'Informace o Osobě' "$osoby_pid" >/dev/null || fail "no second dialog: $(cat "$work/out")"
 kill -TERM "$osoby_pid"
-await_exit "$osoby_pid"
-((exit_status == 128 + 15)) || fail "ended by SIGTERM, it exited with $exit_status: $(cat "$work/out")"
+await_exit "$osoby_pid" $((128 + 15)) "ended by SIGTERM" "$work/out"
 
 DEBIAN_FRONTEND=noninteractive apt-get purge -y -q osoby >"$work/apt" 2>&1 || fail "apt-get purge: $(cat "$work/apt")"
 # Left behind only where another package owns it (shared folders such as /usr/share).

@@ -151,10 +151,8 @@ TEST_F(DesktopDialog, EachDesktopsOwnHelperIsChosenOrTheNextThatStarts)
         SCOPED_TRACE(&row - rows);
         for (const auto& [name, file] : {std::pair{"zenity", row.zenity}, std::pair{"kdialog", row.kdialog}}) {
             std::filesystem::remove(folder_ + "/" + name);
-            if (file != nullptr && *file != '\0') {
-                std::ofstream(StandIn(name)) << file;
-            } else if (file != nullptr) {
-                StandIn(name);
+            if (file != nullptr) {  // a working stand-in, or one overwritten with `file`
+                std::ofstream(StandIn(name), *file == '\0' ? std::ios::app : std::ios::trunc) << file;
             }
         }
         const std::string path = "/nonexistent:" + folder_;
@@ -601,8 +599,7 @@ TEST_F(DesktopDialog, EachHelpersExitCodesAreReadAsItMeansThem)
                   kOk},
              Case{Helper::Zenity,
                   "[ \"$LC_CTYPE\" = C.UTF-8 ] && [ \"$LC_TIME\" = C ] && [ -z \"$LC_ALL\" ] && exit \"$ZENITY_OK\"; "
-                  "exit "
-                  "9",
+                  "exit 9",
                   kOk},
              Case{Helper::Zenity, "[ $((0x$(sed -n 's/SigIgn:\\t//p' /proc/$$/status) & 0x1000)) = 0 ] || exit 9", kOk},
              Case{Helper::Zenity, "echo 'Gtk-WARNING: cannot open display: :9' >&2; exit 1", kDialogFailed},
@@ -664,10 +661,10 @@ TEST(HelperEnvironment, GivesEveryCategoryAnInstalledLocaleAndCharactersUtf8)
         for (const std::string& entry : helper) {
             command += " '" + entry + "'";
         }
-        FILE* const said = ::popen((command + " sh -c 'locale 2>&1 | grep -e Cannot -e LC_CTYPE -e LC_MESSAGES | "
-                                              "tr -d \\\" | tr \"\\n\" \" \"; locale charmap'")
-                                       .c_str(),
-                                   "r");
+        command +=
+            " sh -c 'locale 2>&1 | grep -e Cannot -e LC_CTYPE -e LC_MESSAGES | tr -d \\\" | tr \"\\n\" \" \"; "
+            "locale charmap'";
+        FILE* const said = ::popen(command.c_str(), "r");
         ASSERT_NE(said, nullptr);
         EXPECT_EQ(testing_support::ReadAll(::fileno(said)), std::string(shown) + " UTF-8\n");
         EXPECT_EQ(helper.size() == environment.size() + 3, kept);

@@ -15,15 +15,13 @@ osoby=$2
 show_dialog=$3
 shots=$4/$helper
 mkdir -p "$shots"
-work=$(mktemp -d)
-trap 'stop_virtual_display "${osoby_pid:-}"; rm -rf "$work"' EXIT
 
 unset LANG LC_ALL LC_CTYPE LANGUAGE
 # Each desktop's own helper is chosen there.
 title='Zkouška  dvou mezer'
 shown_title=$title
 suffix= search_suffix=
-start_virtual_display "$work"
+start_virtual_display
 if [[ $helper == kdialog ]]; then
     export XDG_CURRENT_DESKTOP=KDE
     search_suffix='.*'  # xdotool reads a title without kdialog's name
@@ -59,8 +57,7 @@ for ((row = 1; row <= 12; row++)); do
 done
 [[ $shown == "$prompt" ]] || fail "the dialog shows '$shown', not '$prompt'"
 dismiss "$window" Escape
-await_exit "$osoby_pid"
-[[ $exit_status -eq 0 ]] || fail "Escape ended the dialog with exit code $exit_status: $(cat "$work/err")"
+await_exit "$osoby_pid" 0 "Escape ended the dialog" "$work/err"
 echo "$helper shows '$prompt' exactly; Escape dismisses it"
 
 perl -e '$SIG{CHLD} = "IGNORE"; exec @ARGV' "$osoby" </dev/null >"$work/out" 2>"$work/err" &
@@ -87,7 +84,6 @@ for i in "${!titles[@]}"; do
     fi
 done
 
-await_exit "$osoby_pid"
-[[ $exit_status -eq 0 ]] || fail "exit code $exit_status: $(cat "$work/err")"
+await_exit "$osoby_pid" 0 "the run" "$work/err"
 [[ ! -s $work/out ]] || fail "the program wrote to the terminal: $(cat "$work/out")"
 echo "1 passed, 0 failed"

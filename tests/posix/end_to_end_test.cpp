@@ -47,8 +47,7 @@ enum class Output { Pipe, DevFull, Closed, PipeClosedByReader };
 // command line argument if any.
 Outcome RunProgram(Output output, const char* argument)
 {
-    int out[2];
-    int err[2];
+    int out[2], err[2];
     EXPECT_EQ(::pipe(out), 0);
     EXPECT_EQ(::pipe(err), 0);
     if (output == Output::PipeClosedByReader) {
@@ -59,17 +58,10 @@ Outcome RunProgram(Output output, const char* argument)
         const int null = ::open("/dev/null", O_RDONLY);
         ::dup2(null, STDIN_FILENO);
         ::dup2(err[1], STDERR_FILENO);
-        switch (output) {
-        case Output::Pipe:
-        case Output::PipeClosedByReader:
-            ::dup2(out[1], STDOUT_FILENO);
-            break;
-        case Output::DevFull:
-            ::dup2(::open("/dev/full", O_WRONLY), STDOUT_FILENO);
-            break;
-        case Output::Closed:
+        if (output == Output::Closed) {
             ::close(STDOUT_FILENO);
-            break;
+        } else {
+            ::dup2(output == Output::DevFull ? ::open("/dev/full", O_WRONLY) : out[1], STDOUT_FILENO);
         }
         // The test runner may ignore SIGPIPE; the program must not rely on it.
         ::signal(SIGPIPE, SIG_DFL);
@@ -164,9 +156,7 @@ public:
     TerminalRun(int columns, const char* locale, unsigned wiring, const std::string& output_file,
                 void (*stty)(termios&))
     {
-        winsize size{};
-        size.ws_col = static_cast<unsigned short>(columns);
-        size.ws_row = 24;
+        winsize size{24, static_cast<unsigned short>(columns), 0, 0};  // rows, columns
         int fresh = -1;  // a new terminal's modes, as the parent found them
         EXPECT_EQ(::openpty(&terminal_, &fresh, nullptr, nullptr, nullptr), 0);
         EXPECT_EQ(::tcgetattr(fresh, &modes_), 0);

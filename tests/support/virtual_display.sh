@@ -1,5 +1,10 @@
 # Helpers for the tests that drive real windows on a virtual X display, as a
 # user would. Source it; it needs Xvfb, xdotool and ImageMagick's import.
+# It makes the test's folder, $work, and removes it at the end, having ended
+# the display and the program under test ($osoby_pid) if it still runs, and
+# run the test's own $on_exit. Nothing in that trap may fail.
+work=$(mktemp -d)
+trap 'kill ${osoby_pid:-} ${xvfb_pid:-} 2>/dev/null || true; eval "${on_exit:-}"; rm -rf "$work"' EXIT
 
 fail() {
     echo "FAIL: $*" >&2
@@ -7,13 +12,12 @@ fail() {
 }
 
 # Starts Xvfb on a free display (it writes the number once it is ready) and
-# exports DISPLAY. The caller's EXIT trap runs stop_virtual_display.
+# exports DISPLAY.
 # Xvfb gets no output of ours, so nobody waits on it for the end of that.
 # -noreset: by default the server resets whenever its last client leaves, as
 # when one dialog closes before the next opens, and a client that connects
 # during that reset cannot open the display.
 start_virtual_display() {
-    local work=$1
     Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$work/display" </dev/null >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 100); do
@@ -23,14 +27,6 @@ start_virtual_display() {
     [[ -s $work/display ]] || fail "Xvfb did not start"
     export DISPLAY=:$(cat "$work/display")
     unset WAYLAND_DISPLAY
-}
-
-# Ends the program under test, if it still runs, and the display. For an
-# EXIT trap, so nothing in it may fail.
-stop_virtual_display() {
-    local program=${1:-}
-    [[ -z $program ]] || kill "$program" 2>/dev/null || true
-    [[ -z ${xvfb_pid:-} ]] || kill "$xvfb_pid" 2>/dev/null || true
 }
 
 # Prints the id of the visible window titled exactly TITLE, waiting for it
@@ -73,15 +69,16 @@ dismiss() {
     fail "window $window stayed after $key"
 }
 
-# Waits up to 10 s for process PID, a child of this shell, to end and sets
-# exit_status to its exit code. Not for a subshell: only this shell can wait.
+# Waits up to 10 s for process PID, a child of this shell, to end with exit
+# code CODE (128 + the signal that ended it), or fails saying WHAT, and FILE's
+# contents if given. Not for a subshell: only this shell can wait.
 await_exit() {
-    local pid=$1 end=$((SECONDS + 10))
+    local pid=$1 code=$2 what=$3 file=${4:-} end=$((SECONDS + 10)) status=0
     while ((SECONDS < end)); do
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
     kill -0 "$pid" 2>/dev/null && fail "the program is still running, waiting for a box more than expected"
-    exit_status=0
-    wait "$pid" || exit_status=$?
+    wait "$pid" || status=$?
+    ((status == code)) || fail "$what: exit code $status, not $code${file:+: $(cat "$file")}"
 }

@@ -17,8 +17,7 @@ TEST(LocalClock, TodayIsTheDayOfTheMachinesZone)
 {
     const char* host = std::getenv("OSOBY_HOST_DAY");
     int year = 0;
-    unsigned month = 0;
-    unsigned day = 0;
+    unsigned month = 0, day = 0;
     ASSERT_TRUE(host && std::sscanf(host, "%d-%u-%u", &year, &month, &day) == 3) << "started by start_in_wine.sh";
     const std::chrono::sys_days host_day = std::chrono::year{year} / month / day;
     std::chrono::year_month_day today;

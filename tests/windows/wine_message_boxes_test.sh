@@ -17,11 +17,10 @@ planted_dll=$5
 # No Mono or Gecko installer windows in a new prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$shots"
-work=$(mktemp -d)
 # Wine 10's Wayland driver looks for a compositor there and complains where
 # it is unset; one of the test's own, where none listens, quiets it.
 export XDG_RUNTIME_DIR=$work
-trap 'stop_virtual_display "${osoby_pid:-}"; wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+on_exit='wineserver -k 2>/dev/null || true'
 
 # The prefix, made without a display, traces only the calls of MessageBoxW.
 (
@@ -66,7 +65,7 @@ echo "no display: the failure report, exit code 1; the planted DLL not loaded"
 wineserver -k 2>/dev/null || true
 wineserver -w
 
-start_virtual_display "$work"
+start_virtual_display
 WINEDEBUG=-all,+relay "$wine" "$exe" 2>"$work/trace" &
 osoby_pid=$!
 
@@ -86,8 +85,7 @@ for i in "${!boxes[@]}"; do
     dismiss "$window"
 done
 
-await_exit "$osoby_pid"
-[[ $exit_status -eq 0 ]] || fail "exit code $exit_status"
+await_exit "$osoby_pid" 0 "the run"
 calls=$(grep -ac 'Call user32.MessageBoxW(' "$work/trace" || true)
 [[ $calls -eq ${#boxes[@]} ]] || fail "$calls boxes were shown, expected ${#boxes[@]}"
 echo "1 passed, 0 failed"
