@@ -105,6 +105,7 @@ TEST(TerminalCharset, ConvertsTextsOfAnyLengthAndNumberAndLeavesAnUnknownCharset
     const TerminalCharset latin2("cs_CZ.ISO-8859-2");
     EXPECT_EQ(latin2.Encode(text).find_first_not_of("k\371\362 "), std::string::npos) << latin2.Encode(text);
     EXPECT_EQ(latin2.Encode(text).size(), 320u);
+    EXPECT_EQ(latin2.Encode("k\xC5"), "k?") << "a sequence cut off at the end";
     EXPECT_EQ(TerminalCharset("cs_CZ.BOGUS").Showable(text), text);
     // Nothing of a conversion outlives it: no converter, no locale object.
     const std::size_t before = ::mallinfo2().uordblks;
