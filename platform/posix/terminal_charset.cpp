@@ -77,7 +77,9 @@ InUtf8Locale::~InUtf8Locale()
 TerminalCharset::TerminalCharset(std::string_view locale)
 {
     std::string charset;
-    if (!locale.empty() && locale != "C" && locale != "POSIX") {
+    // A name that says UTF-8 means UTF-8, installed or not: asking the C
+    // library would load the locale's data, a quarter of a whole run.
+    if (!locale.empty() && locale != "C" && locale != "POSIX" && !IsUtf8Charset(CharsetOf(locale))) {
         charset = InstalledCharset(locale);
     }
     if (charset.empty()) {
