@@ -317,8 +317,10 @@ protected:
             ::close(client);
         });
         const auto start = std::chrono::steady_clock::now();
+        // A Wayland socket named by its path needs no XDG_RUNTIME_DIR (unset after su, in a service).
+        const char* runtime_dir = row.display.starts_with('/') ? nullptr : folder_.c_str();
         const Displays answering =
-            DisplayAnswers({row.display.c_str(), row.x_display.c_str(), folder_.c_str(), nullptr, nullptr,
+            DisplayAnswers({row.display.c_str(), row.x_display.c_str(), runtime_dir, nullptr, nullptr,
                             variable[row.cookies], row.cookies == kNoFile ? nullptr : home.c_str()});
         EXPECT_EQ(answering.Any(), row.answers);
         EXPECT_EQ(answering.wayland, row.answers && row.listener == wayland_) << "and which kind";
@@ -406,6 +408,7 @@ TEST_F(DisplayProbe, DisplayNamesAreReadAsXClientsReadThem)
              {":" + l_ + ".0", local_, true},
              {":" + l_ + ".1", local_, false},  // a screen the server does not have
              {":" + l_ + ".x", local_, false},
+             {":" + l_ + ".", local_, false},
              {":0" + l_, local_, true},
              {":+" + l_, local_, true},
              {":" + l_ + "x", local_, false},
@@ -421,6 +424,7 @@ TEST_F(DisplayProbe, DisplayNamesAreReadAsXClientsReadThem)
              {"decnet/127.0.0.1:" + t_, tcp_, false},
              {"[::1]:" + t_, tcp6_, true},
              {"tcp/[::1]:" + t_, tcp6_, true},
+             {"inet6/[::1]:" + t_, tcp6_, true},
              {"[127.0.0.1]:" + t_, tcp_, false},  // brackets hold IPv6 only
              {"127.0.0.1", tcp_, false},
          }) {
