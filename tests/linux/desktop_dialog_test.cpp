@@ -598,7 +598,8 @@ TEST_F(DesktopDialog, EachHelpersExitCodesAreReadAsItMeansThem)
     for (const Case& exit : {
              Case{Helper::Zenity, "exit 0", kOk},
              Case{Helper::Zenity,  // Escape; the caller's code not there at all
-                  "grep -qa ZENITY_ESC=5 /proc/$$/environ && exit 9; echo 'Gtk-Message: no parent' >&2; exit "
+                  "grep -qa -e ZENITY_ESC=5 -e DIALOG_OK=7 /proc/$$/environ && exit 9; echo 'Gtk-Message: no parent' "
+                  ">&2; exit "
                   "\"$ZENITY_ESC\"",
                   kOk},
              Case{Helper::Zenity,

@@ -35,17 +35,18 @@ enum class Output { Pipe, DevFull, Closed, PipeClosedByReader };
 // In a forked child: runs the program, which must end within 10 s. A run
 // that hangs is ended by SIGALRM, which the test reports, instead of
 // hanging the test.
-[[noreturn]] void ExecProgram(const char* program = OSOBY_EXECUTABLE, const char* argument = nullptr)
+[[noreturn]] void ExecProgram(const char* program = OSOBY_EXECUTABLE, const char* argument = nullptr,
+                              const char* second = nullptr)
 {
     ::alarm(10);
-    ::execl(program, program, argument, static_cast<char*>(nullptr));
+    ::execl(program, program, argument, second, static_cast<char*>(nullptr));
     std::perror(program);
     ::_exit(127);
 }
 
 // Runs the program with no input, its standard output as asked, and the
-// command line argument if any.
-Outcome RunProgram(Output output, const char* argument)
+// command line arguments if any.
+Outcome RunProgram(Output output, const char* argument, const char* second)
 {
     int out[2], err[2];
     EXPECT_EQ(::pipe(out), 0);
@@ -68,7 +69,7 @@ Outcome RunProgram(Output output, const char* argument)
         // The terminal box, even when the tests run on a desktop.
         ::unsetenv("DISPLAY");
         ::unsetenv("WAYLAND_DISPLAY");
-        ExecProgram(OSOBY_EXECUTABLE, argument);
+        ExecProgram(OSOBY_EXECUTABLE, argument, second);
     }
     ::close(out[1]);
     ::close(err[1]);
@@ -113,6 +114,7 @@ TEST(EndToEnd, RunsThroughWithNoInputOrEndsWithAReportAndAnExitCode)
         std::string err;
         int exit_code;
         const char* argument = nullptr;
+        const char* second = nullptr;
     };
     for (const Case& run :
          {Case{Output::Pipe, kPlainLines, "", 0},
@@ -123,10 +125,12 @@ TEST(EndToEnd, RunsThroughWithNoInputOrEndsWithAReportAndAnExitCode)
           Case{Output::Pipe, help, "", 0, "--help"},
           Case{Output::DevFull, "", "osoby: výpis selhal: No space left on device\n", 1, "--version"},
           Case{Output::Pipe, "", refused + "--versionx“; nápovědu vypíše osoby --help\n", 2, "--versionx"},
+          Case{Output::Pipe, "", refused + "x“; nápovědu vypíše osoby --help\n", 2, "--help", "x"},
+          Case{Output::Pipe, "", refused + "x“; nápovědu vypíše osoby --help\n", 2, "--version", "x"},
           Case{Output::Pipe, "", refused + "-^[[2J<U+202E>“; nápovědu vypíše osoby --help\n", 2, "-\x1b[2J\u202e"},
           Case{Output::Pipe, "", refused + "“; nápovědu vypíše osoby --help\n", 2, ""}}) {
         SCOPED_TRACE(run.err);
-        const Outcome outcome = RunProgram(run.output, run.argument);
+        const Outcome outcome = RunProgram(run.output, run.argument, run.second);
         EXPECT_EQ(run.out == help ? outcome.out.substr(0, help.size()) : outcome.out, run.out);
         EXPECT_EQ(outcome.err, run.err);
         ASSERT_TRUE(WIFEXITED(outcome.status)) << "killed by signal " << WTERMSIG(outcome.status);
