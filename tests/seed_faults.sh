@@ -7,9 +7,10 @@
 #   tests/seed_faults.sh [PATCH_FILE...]   tests/faults/*.patch by default
 #   PRESET=windows64-test tests/seed_faults.sh tests/faults/blind-windows.patch
 # Each fault in a patch file is one diff after a line "# fault NAME: what a
-# user would meet". tests/faults/blind-*.patch were written from the product
-# code alone by developers who had not read the tests; own.patch by the
-# tests' authors. Builds in build-faults-PRESET/; puts every file back.
+# user would meet". tests/faults/blind-*.patch and blind2-*.patch (a fresh
+# list, written after the first one's survivors had tests) were written from
+# the product code alone by developers who had not read the tests; own.patch
+# by the tests' authors. Builds in build-faults-PRESET/; puts every file back.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 preset=${PRESET:-test}
